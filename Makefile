@@ -1,0 +1,33 @@
+# Thin wrapper over the CMake presets: `make run` plays, `make test` runs every test.
+PRESET ?= dev
+BUILD  := build
+
+.PHONY: all configure build run test asan format format-check clean
+
+all: build
+
+configure:
+	cmake --preset $(PRESET)
+
+build: configure
+	cmake --build --preset $(PRESET) --parallel
+
+run: build
+	./$(BUILD)/orvanta
+
+test: build
+	ctest --preset $(PRESET) --parallel 2
+
+asan:
+	cmake --preset asan
+	cmake --build --preset asan --parallel
+	ctest --preset asan --parallel 2
+
+format:
+	git ls-files '*.cpp' '*.hpp' | xargs clang-format -i
+
+format-check:
+	git ls-files '*.cpp' '*.hpp' | xargs clang-format --dry-run --Werror
+
+clean:
+	rm -rf build build-*

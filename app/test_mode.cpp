@@ -1,0 +1,7 @@
+#include "app/test_mode.hpp"
+
+namespace orvanta {
+
+bool testMode = false;
+
+}  // namespace orvanta

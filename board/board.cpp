@@ -1,0 +1,192 @@
+#include "board/board.hpp"
+
+#include "platform/console.hpp"
+
+namespace orvanta {
+
+namespace {
+
+using platform::console;
+
+// In trace lines a wall cell is written by its coordinates, as in "9,4".
+std::string traceName(const Point& cell, std::int32_t value) {
+    if (value == kWall) {
+        return std::to_string(cell.getX()) + "," + std::to_string(cell.getY());
+    }
+    return squareName(cell);
+}
+
+}  // namespace
+
+std::string squareName(const Point& square) {
+    constexpr std::string_view kLetters = "abcdefghi";
+    std::string name(1, kLetters[static_cast<std::size_t>(square.getX() - 1)]);
+    name += std::to_string(square.getY());
+    return name;
+}
+
+const std::array<Point, Board::kDirections>& Board::directions() {
+    static const std::array<Point, kDirections> steps = {
+        Point(0, -1), Point(1, -1), Point(1, 0),  Point(1, 1),
+        Point(0, 1),  Point(-1, 1), Point(-1, 0), Point(-1, -1),
+    };
+    return steps;
+}
+
+void Board::reset() {
+    cells_.fill(kWall);
+    for (std::int32_t x = 1; x <= 8; ++x) {
+        for (std::int32_t y = 1; y <= 8; ++y) {
+            set(x, y, kEmpty);
+        }
+    }
+    set(4, 5, kBlack);
+    set(5, 4, kBlack);
+    set(4, 4, kWhite);
+    set(5, 5, kWhite);
+    flags_.fill(false);
+}
+
+void Board::scan(std::int32_t x, std::int32_t y, std::int32_t colour) {
+    flags_.fill(false);
+    if (get(x, y) != kEmpty) {
+        return;
+    }
+    const std::int32_t other = opponent(colour);
+    const Point origin(x, y);
+    bool any = false;
+    for (std::size_t i = 0; i < kDirections; ++i) {
+        Point neighbour = origin;
+        neighbour += directions()[i];
+        flags_[i] = get(neighbour) == other;
+        any = any || flags_[i];
+    }
+    if (!any) {
+        return;
+    }
+    const bool trace = console().testMode();
+    for (std::size_t i = 0; i < kDirections; ++i) {
+        if (!flags_[i]) {
+            continue;
+        }
+        if (trace) {
+            console().write(" : # " + squareName(origin) + "[" + std::to_string(i) + "] -> ");
+        }
+        Point walk = origin;
+        for (;;) {
+            walk += directions()[i];
+            const std::int32_t value = get(walk);
+            if (value == other) {
+                if (trace) {
+                    console().write(squareName(walk) + " -> ");
+                }
+                continue;
+            }
+            flags_[i] = value == colour;
+            if (trace) {
+                console().write(traceName(walk, value) + (value == colour ? " ･" : " *"));
+                console().endLine();
+            }
+            break;
+        }
+    }
+    if (trace) {
+        for (std::size_t i = 0; i < kDirections; ++i) {
+            if (flags_[i]) {
+                console().write(" : ! " + squareName(origin) + "[" + std::to_string(i) + "]");
+                console().endLine();
+            }
+        }
+    }
+}
+
+bool Board::canPlace(std::int32_t x, std::int32_t y, std::int32_t colour) {
+    scan(x, y, colour);
+    for (const bool set : flags_) {
+        if (set) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Board::hasMove(std::int32_t colour) {
+    for (std::int32_t x = 1; x <= 8; ++x) {
+        for (std::int32_t y = 1; y <= 8; ++y) {
+            if (canPlace(x, y, colour)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void Board::place(std::int32_t x, std::int32_t y, std::int32_t colour) {
+    const std::int32_t other = opponent(colour);
+    set(x, y, colour);
+    for (std::size_t i = 0; i < kDirections; ++i) {
+        if (!flags_[i]) {
+            continue;
+        }
+        Point walk(x, y);
+        for (walk += directions()[i]; get(walk) == other; walk += directions()[i]) {
+            set(walk, colour);
+        }
+    }
+}
+
+int Board::count(std::int32_t value) const {
+    int total = 0;
+    for (std::int32_t x = 1; x <= 8; ++x) {
+        for (std::int32_t y = 1; y <= 8; ++y) {
+            total += get(x, y) == value ? 1 : 0;
+        }
+    }
+    return total;
+}
+
+Board& Board::copyFrom(const Board& other) {
+    for (std::int32_t x = 1; x <= 8; ++x) {
+        for (std::int32_t y = 1; y <= 8; ++y) {
+            set(x, y, other.get(x, y));
+        }
+    }
+    flags_ = other.flags_;
+    return *this;
+}
+
+void Board::print() const {
+    auto line = [](std::string_view text) {
+        console().write(text);
+        console().endLine();
+    };
+    line("    a    b   c   d   e   f   g   h  ");
+    line("  ┌─┬─┬─┬─┬─┬─┬─┬─┐");
+    for (std::int32_t y = 1; y <= 8; ++y) {
+        std::string row = " " + std::to_string(y);
+        for (std::int32_t x = 1; x <= 8; ++x) {
+            row += "│";
+            switch (get(x, y)) {
+                case kEmpty:
+                    row += "　";
+                    break;
+                case kBlack:
+                    row += "●";
+                    break;
+                case kWhite:
+                    row += "○";
+                    break;
+                default:
+                    break;
+            }
+        }
+        row += "│";
+        line(row);
+        if (y != 8) {
+            line("  ├─┼─┼─┼─┼─┼─┼─┼─┤");
+        }
+    }
+    line("  └─┴─┴─┴─┴─┴─┴─┴─┘");
+}
+
+}  // namespace orvanta

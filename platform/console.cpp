@@ -1,0 +1,113 @@
+#include "platform/console.hpp"
+
+#include <charconv>
+
+namespace orvanta::platform {
+
+namespace {
+
+const bool kTestModeOff = false;
+
+// White space as the C locale's isspace defines it, whatever locale is active.
+bool isSpace(int byte) {
+    return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\v' || byte == '\f' ||
+           byte == '\r';
+}
+
+std::string chooseCharset(Host& host) {
+    (void)host;
+    return "CP932";
+}
+
+}  // namespace
+
+Console::Console(Host& host) : host_(&host), testMode_(&kTestModeOff) {
+    attach(host);
+}
+
+void Console::attach(Host& host) {
+    host_ = &host;
+    converter_ = std::make_unique<Converter>(chooseCharset(host));
+    inputPos_ = inputEnd_ = 0;
+    inputEnded_ = false;
+}
+
+void Console::write(std::string_view utf8) {
+    send(converter_->convert(utf8));
+}
+
+void Console::write(int number) {
+    std::array<char, 16> digits{};
+    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), number);
+    send({digits.data(), static_cast<std::size_t>(result.ptr - digits.data())});
+}
+
+void Console::endLine(int count) {
+    for (int i = 0; i < count; ++i) {
+        send("\n");
+    }
+}
+
+void Console::send(std::string_view bytes) {
+    if (!host_->write(bytes)) {
+        throw OutputClosed();
+    }
+}
+
+int Console::nextByte() {
+    if (inputPos_ == inputEnd_) {
+        if (inputEnded_) {
+            return -1;
+        }
+        const std::ptrdiff_t got = host_->read(input_.data(), input_.size());
+        if (got <= 0) {
+            inputEnded_ = true;
+            return -1;
+        }
+        inputPos_ = 0;
+        inputEnd_ = static_cast<std::size_t>(got);
+    }
+    return static_cast<unsigned char>(input_[inputPos_++]);
+}
+
+std::optional<Word> Console::readWord() {
+    int byte = nextByte();
+    while (byte != -1 && isSpace(byte)) {
+        byte = nextByte();
+    }
+    if (byte == -1) {
+        return std::nullopt;
+    }
+    Word word;
+    while (byte != -1 && !isSpace(byte)) {
+        if (word.bytes.size() < Word::kKept) {
+            word.bytes.push_back(static_cast<char>(byte));
+        } else {
+            word.truncated = true;
+        }
+        byte = nextByte();
+    }
+    return word;
+}
+
+void Console::pause(std::chrono::milliseconds duration) {
+    if (!testMode()) {
+        host_->sleep(duration);
+    }
+}
+
+Console& console() {
+    static SystemHost systemHost;
+    static Console instance(systemHost);
+    return instance;
+}
+
+HostScope::HostScope(Host& host) : previous_(console().host()) {
+    console().attach(host);
+}
+
+HostScope::~HostScope() {
+    console().attach(previous_);
+}
+
+}  // namespace orvanta::platform

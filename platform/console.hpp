@@ -1,0 +1,94 @@
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstddef>
+#include <ctime>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "platform/converter.hpp"
+#include "platform/host.hpp"
+
+namespace orvanta::platform {
+
+// One whitespace-delimited word of input, taken as raw bytes. Only its first bytes are kept, so
+// an endless word costs bounded memory; `truncated` tells that more bytes followed them.
+struct Word {
+    static constexpr std::size_t kKept = 256;
+
+    std::string bytes;
+    bool truncated = false;
+
+    // Whether the whole word is exactly `text`.
+    bool is(std::string_view text) const { return !truncated && bytes == text; }
+};
+
+// Thrown when standard output can no longer be written; the program then stops.
+class OutputClosed : public std::runtime_error {
+  public:
+    OutputClosed() : std::runtime_error("standard output is closed") {}
+};
+
+// The program's console: everything it writes and reads, its pauses and its clock, all through
+// one `Host`. Text is given in UTF-8 and converted to the output character set; every write
+// reaches the host at once, and a line end is a newline written on its own.
+class Console {
+  public:
+    explicit Console(Host& host);
+
+    // Switches to another host (tests use this) and chooses the output character set for it:
+    // CP932 for files and pipes; on a terminal, the locale's set if it can show our text.
+    void attach(Host& host);
+    Host& host() const { return *host_; }
+    const std::string& charset() const { return converter_->charset(); }
+
+    // The test mode switch that removes pauses and turns traces on; the console reads it
+    // through this reference and never changes it.
+    void followTestMode(const bool& flag) { testMode_ = &flag; }
+    bool testMode() const { return *testMode_; }
+
+    void write(std::string_view utf8);
+    void write(int number);
+    void endLine(int count = 1);
+
+    // The next word of standard input, or nothing at its end or when reading fails.
+    std::optional<Word> readWord();
+
+    // Sleeps unless test mode is on.
+    void pause(std::chrono::milliseconds duration);
+    std::time_t now() { return host_->now(); }
+
+  private:
+    void send(std::string_view bytes);
+    // The next input byte, or -1 at the end of input.
+    int nextByte();
+
+    Host* host_;
+    std::unique_ptr<Converter> converter_;
+    const bool* testMode_;
+    std::array<char, 4096> input_{};
+    std::size_t inputPos_ = 0;
+    std::size_t inputEnd_ = 0;
+    bool inputEnded_ = false;
+};
+
+// The process-wide console, on the real machine until a test attaches another host.
+Console& console();
+
+// Attaches a host to the process-wide console for the lifetime of this object.
+class HostScope {
+  public:
+    explicit HostScope(Host& host);
+    ~HostScope();
+    HostScope(const HostScope&) = delete;
+    HostScope& operator=(const HostScope&) = delete;
+
+  private:
+    Host& previous_;
+};
+
+}  // namespace orvanta::platform

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <iconv.h>
+
+#include <string>
+#include <string_view>
+
+namespace orvanta::platform {
+
+// Converts the program's UTF-8 text to the output character set with iconv(3). The descriptor is
+// opened once and kept. Text that the target cannot represent is a programming error: it throws
+// std::logic_error rather than writing part of the text or a replacement character.
+class Converter {
+  public:
+    explicit Converter(std::string charset);
+    ~Converter();
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    const std::string& charset() const { return charset_; }
+    // Whether `utf8` converts to the same bytes, which is true of ASCII in every supported set.
+    bool isIdentity(std::string_view utf8) const;
+    // The converted bytes; valid until the next call.
+    std::string_view convert(std::string_view utf8);
+
+    // Whether `charset` is known to iconv and can represent all of `sample`.
+    static bool canRepresent(const std::string& charset, std::string_view sample);
+
+  private:
+    std::string charset_;
+    bool passThrough_;
+    iconv_t descriptor_;
+    std::string buffer_;
+};
+
+}  // namespace orvanta::platform
