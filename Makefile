@@ -2,7 +2,7 @@
 PRESET ?= dev
 BUILD  := build
 
-.PHONY: all configure build run test asan format format-check clean
+.PHONY: all configure build run test asan bench format format-check clean
 
 all: build
 
@@ -22,6 +22,12 @@ asan:
 	cmake --preset asan
 	cmake --build --preset asan --parallel
 	ctest --preset asan --parallel 2
+
+# Google Benchmark figures of the rules engine and the computer player (optimised build).
+bench:
+	cmake --preset bench
+	cmake --build --preset bench --parallel
+	./build-bench/orvanta_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 format:
 	git ls-files '*.cpp' '*.hpp' | xargs clang-format -i

@@ -5,21 +5,13 @@
 
 #include "board/board.hpp"
 #include "tests/support/fake_host.hpp"
+#include "tests/support/positions.hpp"
 
 namespace orvanta {
 namespace {
 
 using testing::ConsoleTest;
-
-// Sets up a position from eight row strings ('B' black, 'W' white, '.' empty), row 1 first.
-void setRows(Board& board, const std::vector<std::string>& rows) {
-    for (std::int32_t y = 1; y <= 8; ++y) {
-        for (std::int32_t x = 1; x <= 8; ++x) {
-            const char c = rows[static_cast<std::size_t>(y - 1)][static_cast<std::size_t>(x - 1)];
-            board.set(x, y, c == 'B' ? kBlack : c == 'W' ? kWhite : kEmpty);
-        }
-    }
-}
+using testing::setRows;
 
 std::vector<int> setFlags(const Board& board) {
     std::vector<int> flags;

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+
+#include "board/board.hpp"
+#include "board/point.hpp"
+
+namespace orvanta {
+
+// A seat: whatever chooses the moves of one colour.
+//
+// `select` is called only when `colour` has a legal square on `board`. It returns a legal square
+// after having run `Board::canPlace` on exactly that square and colour on `board` as its last
+// legality test, so that the board's direction flags describe it and the caller can place it at
+// once; or, from a human seat only, the quit point (0, 0). It never changes a cell of `board`.
+class Turn {
+public:
+    virtual ~Turn() = default;
+    virtual Point select(Board& board, std::int32_t colour) = 0;
+};
+
+}  // namespace orvanta
