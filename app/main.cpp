@@ -1,13 +1,15 @@
-#include <cstdio>
+#include <csignal>
+#include <iostream>
 
-#include "app/test_mode.hpp"
-#include "board/board.hpp"
-#include "platform/console.hpp"
+#include "app/menu.hpp"
 
 int main() {
-    using namespace orvanta;
-    platform::console().followTestMode(testMode);
-    Board board;
-    board.print();
-    return 0;
+    // A closed pipe must come back as a failed write, not kill the program silently.
+    std::signal(SIGPIPE, SIG_IGN);
+    try {
+        return orvanta::run();
+    } catch (const orvanta::platform::OutputClosed& error) {
+        std::cerr << "orvanta: " << error.what() << '\n';
+        return 1;
+    }
 }

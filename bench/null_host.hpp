@@ -7,14 +7,14 @@ namespace orvanta::bench {
 // A machine whose output goes nowhere, whose input is empty and whose clock moves one second per
 // reading, so that every computer move is seeded differently.
 class NullHost final : public platform::Host {
-public:
+  public:
     bool write(std::string_view) override { return true; }
     std::ptrdiff_t read(char*, std::size_t) override { return 0; }
     std::time_t now() override { return clock_++; }
     void sleep(std::chrono::milliseconds) override {}
     bool outputIsTerminal() override { return false; }
 
-private:
+  private:
     std::time_t clock_ = 1'700'000'000;
 };
 

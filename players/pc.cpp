@@ -68,7 +68,7 @@ void traceLine(const std::string& text) {
 
 // One call's search state.
 class Search {
-public:
+  public:
     Search(Board& board, std::int32_t colour) : board_(board), colour_(colour) {}
 
     Point run() {
@@ -104,7 +104,7 @@ public:
         }
     }
 
-private:
+  private:
     // Plays each edge neighbour on a scratch copy of the board, drawing every copy, and returns
     // the one that gains the most stones; nothing when none is legal. Runs once per call.
     std::optional<Point> bestEdge() {

@@ -10,7 +10,7 @@ namespace orvanta {
 // the most stones. The generator is reseeded from the clock at every call, so a choice is
 // reproducible from the second it was made in.
 class PC final : public Turn {
-public:
+  public:
     Point select(Board& board, std::int32_t colour) override;
 };
 

@@ -8,7 +8,7 @@ namespace orvanta {
 // is tested and returned when legal; "auto" or "p" hands this one move to the computer; "out",
 // or the end of input, returns the quit point (0, 0).
 class Player final : public Turn {
-public:
+  public:
     Point select(Board& board, std::int32_t colour) override;
 };
 

@@ -14,7 +14,7 @@ namespace orvanta {
 // legality test, so that the board's direction flags describe it and the caller can place it at
 // once; or, from a human seat only, the quit point (0, 0). It never changes a cell of `board`.
 class Turn {
-public:
+  public:
     virtual ~Turn() = default;
     virtual Point select(Board& board, std::int32_t colour) = 0;
 };

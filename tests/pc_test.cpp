@@ -150,7 +150,8 @@ TEST(PCSelect, BestEdgeSearchDrawsEachLegalEdgeSquareAndKeepsTheFirstOfEqualGain
         setRows(board, rows);
         PC pc;
         EXPECT_EQ(pc.select(board, kBlack), Point(1, 2));
-        EXPECT_EQ(console.host.output(), twoDrawings) << "the scratch boards are drawn in every mode";
+        EXPECT_EQ(console.host.output(), twoDrawings)
+            << "the scratch boards are drawn in every mode";
     }
 
     ConsoleTest console("", true);
@@ -159,15 +160,15 @@ TEST(PCSelect, BestEdgeSearchDrawsEachLegalEdgeSquareAndKeepsTheFirstOfEqualGain
     PC pc;
     EXPECT_EQ(pc.select(board, kBlack), Point(1, 2));
     const std::string text = console.host.text();
-    const std::string search =
-        " : -- mode to choose best position!\n : \n";
+    const std::string search = " : -- mode to choose best position!\n : \n";
     const auto begin = text.find(search);
     ASSERT_NE(begin, std::string::npos);
     EXPECT_NE(text.find(" : a2 -- 2 stones\n : \n", begin), std::string::npos);
     EXPECT_NE(text.find(" : b1 -- 2 stones\n : \n", begin), std::string::npos);
-    EXPECT_NE(text.find(" : ! a2 -- 2 stones\n : \n : -- end of mode to choose best position.\n : \n",
-                        begin),
-              std::string::npos);
+    EXPECT_NE(
+        text.find(" : ! a2 -- 2 stones\n : \n : -- end of mode to choose best position.\n : \n",
+                  begin),
+        std::string::npos);
     // The search began after some tests, so it is announced after a separating " : " line.
     EXPECT_EQ(text.substr(begin - 4, 4), " : \n");
 }

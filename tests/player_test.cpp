@@ -23,7 +23,9 @@ std::string startDrawing() {
 }
 
 // One prompt cycle as the screen shows it: board, blank line, prompt, line end after the word.
-std::string cycle() { return startDrawing() + "\n" + kPrompt + "\n"; }
+std::string cycle() {
+    return startDrawing() + "\n" + kPrompt + "\n";
+}
 
 struct Session {
     Point answer;

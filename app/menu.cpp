@@ -1,0 +1,127 @@
+#include "app/menu.hpp"
+
+#include <charconv>
+#include <chrono>
+#include <memory>
+
+#include "app/test_mode.hpp"
+#include "game/game.hpp"
+
+namespace orvanta {
+
+namespace {
+
+using platform::console;
+
+constexpr std::chrono::milliseconds kPause(1000);
+constexpr int kQuit = -1;
+constexpr int kCredits = 0;
+constexpr int kTwoHumans = 1;
+constexpr int kAgainstComputer = 2;
+constexpr int kSwitchMode = 3;
+constexpr int kLastResult = 4;
+
+void line(std::string_view text, int lineEnds = 1) {
+    console().write(text);
+    console().endLine(lineEnds);
+}
+
+void showMenu() {
+    line("　─メニュー─");
+    line(" -1:終了");
+    line("　0:クレジット");
+    line("　1:対人戦");
+    line("　2:対PC戦");
+    line(testMode ? "　3:通常モードへ移行" : "　3:テストモードへ移行");
+    line("　4:前回の結果を表示");
+    console().endLine();
+}
+
+// Prompts until the answer is a number from -1 to 4; the end of input answers -1.
+int askChoice() {
+    for (;;) {
+        console().write(" モードを選んで下さい -> ");
+        const auto word = console().readWord();
+        if (!word) {
+            return kQuit;
+        }
+        const auto number = menuNumber(*word);
+        if (number && *number >= kQuit && *number <= kLastResult) {
+            return *number;
+        }
+    }
+}
+
+void showCredits() {
+    line("　[クレジット]");
+    line("　作成者         : Zandrel");
+    line("　初回作成日     : 2008/05/11");
+    line("　最終更新日     : 2009/01/18");
+    line("　バージョン情報 : Ver.1.01.00");
+    line("　サイト         : https://www.example.com/orvanta/");
+    console().endLine();
+    console().pause(kPause);
+}
+
+void playGame(Game& game, int mode) {
+    line(" ゲームを開始します", 2);
+    console().pause(kPause);
+    game.seat(mode);
+    game.play();
+    game.unseat();
+}
+
+}  // namespace
+
+std::optional<int> menuNumber(const platform::Word& word) {
+    if (word.truncated) {
+        return std::nullopt;
+    }
+    std::string_view text = word.bytes;
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-') {
+        text.remove_prefix(1);
+    }
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+int run() {
+    console().followTestMode(testMode);
+    auto game = std::make_unique<Game>();
+    line(" -Orvanta-", 2);
+    for (;;) {
+        showMenu();
+        const int choice = askChoice();
+        console().endLine();
+        switch (choice) {
+            case kQuit:
+                line("　終了します");
+                return 0;
+            case kCredits:
+                showCredits();
+                break;
+            case kTwoHumans:
+                playGame(*game, Game::kTwoHumans);
+                break;
+            case kAgainstComputer:
+                playGame(*game, Game::kHumanAgainstComputer);
+                break;
+            case kSwitchMode:
+                line(testMode ? " 通常モードへ移行します" : " テストモードへ移行します");
+                testMode = !testMode;
+                console().endLine();
+                break;
+            case kLastResult:
+                line(" 前回の結果を表示します", 2);
+                console().pause(kPause);
+                game->showLast();
+                break;
+        }
+    }
+}
+
+}  // namespace orvanta

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <optional>
+
+#include "platform/console.hpp"
+
+namespace orvanta {
+
+// The menu answer a word stands for: an optional sign and decimal digits that fit an int;
+// nothing for any other word.
+std::optional<int> menuNumber(const platform::Word& word);
+
+// The whole program: title, then the menu until the user quits or the input ends. Returns the
+// exit status.
+int run();
+
+}  // namespace orvanta

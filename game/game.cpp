@@ -1,0 +1,124 @@
+#include "game/game.hpp"
+
+#include <chrono>
+
+#include "platform/console.hpp"
+#include "platform/random.hpp"
+#include "players/pc.hpp"
+#include "players/player.hpp"
+
+namespace orvanta {
+
+namespace {
+
+using platform::console;
+
+constexpr std::chrono::milliseconds kPause(2000);
+
+void trace(std::string_view text) {
+    if (console().testMode()) {
+        console().write(text);
+        console().endLine(2);
+    }
+}
+
+void line(std::string_view text, int lineEnds = 1) {
+    console().write(text);
+    console().endLine(lineEnds);
+}
+
+void writeCounts(const Board& board) {
+    console().write(board.count(kBlack));
+    console().write(", ");
+    console().write(" 白石 = ");
+    console().write(board.count(kWhite));
+}
+
+}  // namespace
+
+void Game::seat(int mode) {
+    if (mode == kTwoHumans) {
+        seats_ = {std::make_unique<Player>(), std::make_unique<Player>()};
+    } else if (mode == kHumanAgainstComputer) {
+        platform::seedFromClock();
+        const bool humanFirst = platform::generator()() % 2 == 0;
+        console().write(humanFirst ? " 先攻です" : " 後攻です");
+        if (humanFirst) {
+            seats_ = {std::make_unique<Player>(), std::make_unique<PC>()};
+        } else {
+            seats_ = {std::make_unique<PC>(), std::make_unique<Player>()};
+        }
+        console().pause(kPause);
+        console().endLine(2);
+    } else {
+        seats_ = {std::make_unique<PC>(), std::make_unique<PC>()};
+    }
+}
+
+void Game::unseat() {
+    for (auto& seat : seats_) {
+        seat.reset();
+    }
+}
+
+void Game::showLast() const {
+    history_.print(board_);
+}
+
+void Game::play() {
+    Point move(0, 0);
+    side_ = kBlack;
+    board_.reset();
+    history_.clear();
+    for (;;) {
+        console().write(side_ == kBlack ? " ─黒の手番─" : " ─白の手番─");
+        console().pause(kPause);
+        console().endLine(2);
+
+        if (!board_.hasMove(side_)) {
+            trace(" : \n : -- can't put...");
+            line(" 置くことのできる場所がありません", 3);
+            side_ = opponent(side_);
+            console().pause(kPause);
+            continue;
+        }
+        trace(" : \n : -- can put...");
+
+        move = seats_[static_cast<std::size_t>(side_)]->select(board_, side_);
+        if (move.getX() == 0 && move.getY() == 0) {
+            line(" 終了します", 2);
+            return;
+        }
+        board_.place(move, side_);
+        history_.add(move, side_);
+        board_.print();
+        console().endLine();
+        line(" " + squareName(move) + "に置きました", 2);
+
+        if (!board_.hasMove(side_) && !board_.hasMove(opponent(side_))) {
+            finish();
+            return;
+        }
+        trace(" : \n : -- else can put...");
+        console().write(" 個数 : 黒石 = ");
+        writeCounts(board_);
+        console().pause(kPause);
+        console().endLine(2);
+        side_ = opponent(side_);
+    }
+}
+
+void Game::finish() {
+    line("　─ゲーム終了─");
+    line(" 置ける位置へ全ておき終わりました");
+    line(" ゲームを終了します");
+    console().write(" 結果 : 黒石 = ");
+    writeCounts(board_);
+    console().endLine(2);
+    const int black = board_.count(kBlack);
+    const int white = board_.count(kWhite);
+    line(black < white ? " 白の勝ち！" : black == white ? " 引き分け" : " 黒の勝ち！", 2);
+    console().pause(kPause);
+}
+
+}  // namespace orvanta

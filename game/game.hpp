@@ -1,0 +1,44 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "board/board.hpp"
+#include "game/history.hpp"
+#include "players/turn.hpp"
+
+namespace orvanta {
+
+// One board and one record for the whole run, and the two seats of the game being played.
+// The board and the record are reset only when the next game starts, so between games they hold
+// the last game's final position and moves.
+class Game {
+  public:
+    // Play modes of `seat`.
+    static constexpr int kTwoHumans = 0;
+    static constexpr int kHumanAgainstComputer = 1;
+
+    // Seats both colours: two humans, a human against the computer (a coin toss decides who
+    // plays black), or for any other mode the computer on both sides.
+    void seat(int mode);
+    // Plays one whole game; returns when it is over or a human quits.
+    void play();
+    void unseat();
+    // Lists the last game's moves and the counts of the position it left.
+    void showLast() const;
+
+    const Board& board() const { return board_; }
+    const History& history() const { return history_; }
+
+  private:
+    // Prints the end of the game and the result.
+    void finish();
+
+    Board board_;
+    History history_;
+    std::array<std::unique_ptr<Turn>, 2> seats_;
+    std::int32_t side_ = kBlack;
+};
+
+}  // namespace orvanta

@@ -1,0 +1,66 @@
+#include "game/history.hpp"
+
+#include <chrono>
+
+#include "platform/console.hpp"
+
+namespace orvanta {
+
+using platform::console;
+
+std::array<Point, History::kSlots> History::filled() {
+    return [&]<std::size_t... I>(std::index_sequence<I...>) {
+        return std::array<Point, kSlots>{((void)I, Point(0, 0))...};
+    }
+    (std::make_index_sequence<kSlots>());
+}
+
+void History::clear() {
+    colours_.fill(kEmpty);
+    for (Point& point : points_) {
+        point.set(0, 0);
+    }
+}
+
+void History::add(std::int32_t x, std::int32_t y, std::int32_t colour) {
+    for (std::size_t i = 0; i < kSlots; ++i) {
+        if (colours_[i] == kEmpty) {
+            points_[i].set(x, y);
+            colours_[i] = colour;
+            return;
+        }
+    }
+}
+
+std::size_t History::size() const {
+    std::size_t used = 0;
+    while (used < kSlots && colours_[used] != kEmpty) {
+        ++used;
+    }
+    return used;
+}
+
+void History::print(const Board& board) const {
+    if (colours_[0] == kEmpty) {
+        console().write("　データがありません");
+        console().endLine(2);
+        return;
+    }
+    for (std::size_t i = 0; i < kMaxMoves && colours_[i] != kEmpty; ++i) {
+        const std::string number = std::to_string(i + 1);
+        console().write(" " + std::string(number.size() < 2 ? 1 : 0, ' ') + number + " [" +
+                        (colours_[i] == kBlack ? "BLACK" : "WHITE") +
+                        "] : " + squareName(points_[i]));
+        console().endLine();
+    }
+    console().write("   BLACK : ");
+    console().write(board.count(kBlack));
+    console().endLine();
+    console().write("   WHITE : ");
+    console().write(board.count(kWhite));
+    console().endLine();
+    console().pause(std::chrono::milliseconds(2000));
+    console().endLine();
+}
+
+}  // namespace orvanta
