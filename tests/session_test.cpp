@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Transcript{"wipeout_black_wins"}, Transcript{"menu_edge_cases"},
                       Transcript{"computer_plays_black", 1'700'000'002},
                       Transcript{"human_plays_black_with_auto", 1'700'000'000}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(SessionBytes, BannerCountsAndListingAreShiftJisOnTheWire) {
     ConsoleTest console(readFile(kSessions / "listing_after_quit.in"));
