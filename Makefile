@@ -2,7 +2,7 @@
 PRESET ?= dev
 BUILD  := build
 
-.PHONY: all configure build run test asan bench format format-check clean
+.PHONY: all configure build run test asan bench fuzz soak format format-check clean
 
 all: build
 
@@ -28,6 +28,19 @@ bench:
 	cmake --preset bench
 	cmake --build --preset bench --parallel
 	./build-bench/orvanta_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+
+# A short, fixed fuzzing run over the seed corpus (what CI runs); FUZZ_ARGS lengthens it, e.g.
+# make fuzz FUZZ_ARGS=-max_total_time=600
+FUZZ_ARGS ?= -runs=10000
+fuzz:
+	cmake --preset fuzz
+	cmake --build --preset fuzz --parallel
+	mkdir -p build-fuzz/corpus
+	./build-fuzz/orvanta_fuzz -max_len=4096 -timeout=30 $(FUZZ_ARGS) build-fuzz/corpus fuzz/corpus
+
+# 200 games against the computer under valgrind memcheck; fails on any error or leak.
+soak: build
+	tests/soak.sh 200
 
 format:
 	git ls-files '*.cpp' '*.hpp' | xargs clang-format -i

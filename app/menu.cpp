@@ -13,6 +13,13 @@ namespace {
 
 using platform::console;
 
+// Every character beyond ASCII that the program writes. A terminal gets its own character set
+// only when that set can show all of them; the session tests check that the list is complete.
+constexpr std::string_view kRepertoire =
+    "─│┌┐└┘├┤┬┴┼○●　あいおかがきくけこさしすせそたちてでとどにのはへまりるわをん"
+    "イクゲサジスタッテデトドニバムメモュョレンー下了人位作例個先全分初前動勝回報場始対常"
+    "引後情成戦所手攻数新日更最果番白石示移終結置者自行表通選開黒！？･";
+
 constexpr std::chrono::milliseconds kPause(1000);
 constexpr int kQuit = -1;
 constexpr int kCredits = 0;
@@ -73,6 +80,10 @@ void playGame(Game& game, int mode) {
 
 }  // namespace
 
+std::string_view repertoire() {
+    return kRepertoire;
+}
+
 std::optional<int> menuNumber(const platform::Word& word) {
     if (word.truncated) {
         return std::nullopt;
@@ -91,6 +102,7 @@ std::optional<int> menuNumber(const platform::Word& word) {
 
 int run() {
     console().followTestMode(testMode);
+    console().setRepertoire(std::string(kRepertoire));
     auto game = std::make_unique<Game>();
     line(" -Orvanta-", 2);
     for (;;) {

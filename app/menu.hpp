@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string_view>
 
 #include "platform/console.hpp"
 
@@ -9,6 +10,9 @@ namespace orvanta {
 // The menu answer a word stands for: an optional sign and decimal digits that fit an int;
 // nothing for any other word.
 std::optional<int> menuNumber(const platform::Word& word);
+
+// Every character beyond ASCII that the program may write.
+std::string_view repertoire();
 
 // The whole program: title, then the menu until the user quits or the input ends. Returns the
 // exit status.

@@ -13,6 +13,7 @@ class NullHost final : public platform::Host {
     std::time_t now() override { return clock_++; }
     void sleep(std::chrono::milliseconds) override {}
     bool outputIsTerminal() override { return false; }
+    std::string localeCharset() override { return "UTF-8"; }
 
   private:
     std::time_t clock_ = 1'700'000'000;

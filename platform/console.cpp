@@ -14,10 +14,7 @@ bool isSpace(int byte) {
            byte == '\r';
 }
 
-std::string chooseCharset(Host& host) {
-    (void)host;
-    return "CP932";
-}
+const char* const kFileCharset = "CP932";
 
 }  // namespace
 
@@ -27,9 +24,25 @@ Console::Console(Host& host) : host_(&host), testMode_(&kTestModeOff) {
 
 void Console::attach(Host& host) {
     host_ = &host;
-    converter_ = std::make_unique<Converter>(chooseCharset(host));
+    chooseCharset();
     inputPos_ = inputEnd_ = 0;
     inputEnded_ = false;
+}
+
+void Console::setRepertoire(std::string utf8) {
+    repertoire_ = std::move(utf8);
+    chooseCharset();
+}
+
+void Console::chooseCharset() {
+    std::string charset = kFileCharset;
+    if (!repertoire_.empty() && host_->outputIsTerminal()) {
+        const std::string local = host_->localeCharset();
+        if (Converter::canRepresent(local, repertoire_)) {
+            charset = local;
+        }
+    }
+    converter_ = std::make_unique<Converter>(charset);
 }
 
 void Console::write(std::string_view utf8) {

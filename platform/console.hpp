@@ -40,9 +40,11 @@ class Console {
   public:
     explicit Console(Host& host);
 
-    // Switches to another host (tests use this) and chooses the output character set for it:
-    // CP932 for files and pipes; on a terminal, the locale's set if it can show our text.
+    // Switches to another host (tests use this) and chooses the output character set for it.
     void attach(Host& host);
+    // Tells the console every character the program writes, so that a terminal gets its own
+    // character set only when that set can show all of them. Called once at start-up.
+    void setRepertoire(std::string utf8);
     Host& host() const { return *host_; }
     const std::string& charset() const { return converter_->charset(); }
 
@@ -63,11 +65,15 @@ class Console {
     std::time_t now() { return host_->now(); }
 
   private:
+    // Files and pipes get CP932, so that scripts see the same bytes everywhere. A terminal gets
+    // the locale's character set when it can represent the repertoire, else CP932.
+    void chooseCharset();
     void send(std::string_view bytes);
     // The next input byte, or -1 at the end of input.
     int nextByte();
 
     Host* host_;
+    std::string repertoire_;
     std::unique_ptr<Converter> converter_;
     const bool* testMode_;
     std::array<char, 4096> input_{};

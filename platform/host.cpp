@@ -1,6 +1,9 @@
 #include "platform/host.hpp"
 
+#include <langinfo.h>
 #include <unistd.h>
+
+#include <clocale>
 
 #include <cerrno>
 #include <thread>
@@ -41,6 +44,19 @@ void SystemHost::sleep(std::chrono::milliseconds duration) {
 
 bool SystemHost::outputIsTerminal() {
     return ::isatty(STDOUT_FILENO) == 1;
+}
+
+}  // namespace orvanta::platform
+
+namespace orvanta::platform {
+
+std::string SystemHost::localeCharset() {
+    // Read once: the locale does not change while the program runs.
+    static const std::string charset = [] {
+        std::setlocale(LC_CTYPE, "");
+        return std::string(nl_langinfo(CODESET));
+    }();
+    return charset;
 }
 
 }  // namespace orvanta::platform

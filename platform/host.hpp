@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstddef>
 #include <ctime>
+#include <string>
 #include <string_view>
 
 namespace orvanta::platform {
@@ -24,6 +25,8 @@ class Host {
     virtual void sleep(std::chrono::milliseconds duration) = 0;
     // Whether standard output is a terminal rather than a file or a pipe.
     virtual bool outputIsTerminal() = 0;
+    // The character set of the user's locale (LC_CTYPE), as iconv names it.
+    virtual std::string localeCharset() = 0;
 };
 
 // The real machine: file descriptors 0 and 1, std::time and nanosleep.
@@ -34,6 +37,7 @@ class SystemHost final : public Host {
     std::time_t now() override;
     void sleep(std::chrono::milliseconds duration) override;
     bool outputIsTerminal() override;
+    std::string localeCharset() override;
 };
 
 }  // namespace orvanta::platform

@@ -16,8 +16,7 @@
 
 #include "app/menu.hpp"
 #include "tests/support/fake_host.hpp"
-
-extern char** environ;
+#include "tests/support/program.hpp"
 
 namespace orvanta {
 namespace {
@@ -101,61 +100,11 @@ TEST(SessionPauses, TurnBannerAndCountsPauseBeforeTheirLineEnds) {
     EXPECT_NE(text.find(" ゲームを開始します\n\n{pause 1000}"), std::string::npos);
 }
 
-TEST(SessionEnd, AnyInputThatEndsEndsTheSessionCleanly) {
-    // Cut a session off after every word: it must end with status 0 and a bounded screen.
-    const std::string words[] = {"3", "2", "f5", "auto", "4", "1", "f5", "f6", "0"};
-    std::string input;
-    for (const auto& word : words) {
-        input += word + "\n";
-        ConsoleTest console(input);
-        EXPECT_EQ(run(), 0) << input;
-        const std::string text = console.host.text();
-        EXPECT_LT(text.size(), 200'000u) << input;
-        EXPECT_TRUE(text.ends_with("　終了します\n")) << input;
-    }
-}
-
-// Runs the real program with `input` on standard input and returns its standard output.
-std::string runBinary(const std::string& input, int& status) {
-    const auto dir =
-        std::filesystem::temp_directory_path() / ("orvanta-pipe-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    const auto in = dir / "in";
-    const auto out = dir / "out";
-    std::ofstream(in, std::ios::binary) << input;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    char binary[] = ORVANTA_BINARY;
-    char* argv[] = {binary, nullptr};
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, binary, &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        status = -1;
-        return {};
-    }
-    int wait = 0;
-    waitpid(pid, &wait, 0);
-    status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
-    std::string output = readFile(out);
-    std::filesystem::remove_all(dir);
-    return output;
-}
-
 TEST(RealProgram, TestModeGameBetweenTwoHumansThroughPipes) {
-    int status = -1;
-    const std::string output = runBinary(readFile(kSessions / "f5_test_mode.in"), status);
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(output, toCp932(readFile(kSessions / "f5_test_mode.out")));
-}
-
-TEST(RealProgram, EmptyInputQuitsAtTheMenu) {
-    int status = -1;
-    const std::string output = runBinary("", status);
-    EXPECT_EQ(status, 0);
-    EXPECT_TRUE(fromCp932(output).ends_with(" モードを選んで下さい -> \n　終了します\n"));
+    const auto run = testing::runProgram(readFile(kSessions / "f5_test_mode.in"));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, toCp932(readFile(kSessions / "f5_test_mode.out")));
+    EXPECT_EQ(run.err, "");
 }
 
 }  // namespace

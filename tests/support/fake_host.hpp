@@ -28,6 +28,7 @@ class FakeHost final : public platform::Host {
     std::time_t now() override { return clock; }
     void sleep(std::chrono::milliseconds duration) override;
     bool outputIsTerminal() override { return terminal; }
+    std::string localeCharset() override { return locale; }
 
     const std::string& output() const { return output_; }
     // The output decoded from CP932 to UTF-8.
@@ -42,6 +43,7 @@ class FakeHost final : public platform::Host {
 
     std::time_t clock = 1'700'000'000;
     bool terminal = false;
+    std::string locale = "UTF-8";
     // When set, every write fails as if standard output were closed.
     bool closed = false;
     // Bytes handed out per read call, to exercise words split across reads.

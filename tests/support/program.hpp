@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+namespace orvanta::testing {
+
+// How the real program's standard output is connected.
+enum class Output { File, Closed, BrokenPipe };
+
+struct ProgramRun {
+    int status = -1;  // exit status, or -1 when it did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// Runs the built program with `input` as its standard input.
+ProgramRun runProgram(const std::string& input, Output output = Output::File);
+
+}  // namespace orvanta::testing
