@@ -54,7 +54,8 @@ TEST(Charset, TerminalsGetTheirLocalesSetWhenItCanShowTheText) {
 TEST(Charset, RepertoireHoldsEveryCharacterOfTheTranscripts) {
     const std::string repertoire(orvanta::repertoire());
     std::string text;
-    for (const char* input : {"0 3 1 f5 out 4 2 auto out 3 2 out -1", "1 c4 c3 c2 b4 a5 f4 g4 c5 d6"}) {
+    for (const char* input :
+         {"0 3 1 f5 out 4 2 auto out 3 2 out -1", "1 c4 c3 c2 b4 a5 f4 g4 c5 d6"}) {
         for (std::time_t clock : {1'700'000'000, 1'700'000'002}) {
             ConsoleTest console(input);
             console.host.clock = clock;
