@@ -28,6 +28,7 @@ bench:
 	cmake --preset bench
 	cmake --build --preset bench --parallel
 	./build-bench/orvanta_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	bench/whole_program.py build-bench
 
 # A short, fixed fuzzing run over the seed corpus (what CI runs); FUZZ_ARGS lengthens it, e.g.
 # make fuzz FUZZ_ARGS=-max_total_time=600
@@ -43,7 +44,7 @@ soak: build
 	tests/soak.sh 200
 
 format:
-	git ls-files '*.cpp' '*.hpp' | xargs clang-format -i
+	git ls-files --cached --others --exclude-standard '*.cpp' '*.hpp' | xargs clang-format -i
 
 format-check:
 	git ls-files '*.cpp' '*.hpp' | xargs clang-format --dry-run --Werror

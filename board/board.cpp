@@ -70,7 +70,7 @@ void Board::scan(std::int32_t x, std::int32_t y, std::int32_t colour) {
             continue;
         }
         if (trace) {
-            console().write(" : # " + squareName(origin) + "[" + std::to_string(i) + "] -> ");
+            console().write(" : # ", squareName(origin), "[", i, "] -> ");
         }
         Point walk = origin;
         for (;;) {
@@ -78,13 +78,13 @@ void Board::scan(std::int32_t x, std::int32_t y, std::int32_t colour) {
             const std::int32_t value = get(walk);
             if (value == other) {
                 if (trace) {
-                    console().write(squareName(walk) + " -> ");
+                    console().write(squareName(walk), " -> ");
                 }
                 continue;
             }
             flags_[i] = value == colour;
             if (trace) {
-                console().write(traceName(walk, value) + (value == colour ? " ･" : " *"));
+                console().write(traceName(walk, value), value == colour ? " ･" : " *");
                 console().endLine();
             }
             break;
@@ -93,7 +93,7 @@ void Board::scan(std::int32_t x, std::int32_t y, std::int32_t colour) {
     if (trace) {
         for (std::size_t i = 0; i < kDirections; ++i) {
             if (flags_[i]) {
-                console().write(" : ! " + squareName(origin) + "[" + std::to_string(i) + "]");
+                console().write(" : ! ", squareName(origin), "[", i, "]");
                 console().endLine();
             }
         }
@@ -163,7 +163,8 @@ void Board::print() const {
     line("    a    b   c   d   e   f   g   h  ");
     line("  ┌─┬─┬─┬─┬─┬─┬─┬─┐");
     for (std::int32_t y = 1; y <= 8; ++y) {
-        std::string row = " " + std::to_string(y);
+        std::string row(" ");
+        row += std::to_string(y);
         for (std::int32_t x = 1; x <= 8; ++x) {
             row += "│";
             switch (get(x, y)) {

@@ -93,7 +93,8 @@ void Game::play() {
         history_.add(move, side_);
         board_.print();
         console().endLine();
-        line(" " + squareName(move) + "に置きました", 2);
+        console().write(" ", squareName(move), "に置きました");
+        console().endLine(2);
 
         if (!board_.hasMove(side_) && !board_.hasMove(opponent(side_))) {
             finish();

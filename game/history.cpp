@@ -47,10 +47,9 @@ void History::print(const Board& board) const {
         return;
     }
     for (std::size_t i = 0; i < kMaxMoves && colours_[i] != kEmpty; ++i) {
-        const std::string number = std::to_string(i + 1);
-        console().write(" " + std::string(number.size() < 2 ? 1 : 0, ' ') + number + " [" +
-                        (colours_[i] == kBlack ? "BLACK" : "WHITE") +
-                        "] : " + squareName(points_[i]));
+        // The move number is right-aligned in two columns.
+        console().write(i + 1 < 10 ? "  " : " ", i + 1, " [",
+                        colours_[i] == kBlack ? "BLACK" : "WHITE", "] : ", squareName(points_[i]));
         console().endLine();
     }
     console().write("   BLACK : ");

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <charconv>
 #include <chrono>
+#include <concepts>
 #include <cstddef>
 #include <ctime>
 #include <memory>
@@ -55,6 +57,15 @@ class Console {
 
     void write(std::string_view utf8);
     void write(int number);
+    // Writes several pieces (texts and integers) as one text.
+    template <typename First, typename Second, typename... Rest>
+    void write(const First& first, const Second& second, const Rest&... rest) {
+        std::string text;
+        append(text, first);
+        append(text, second);
+        (append(text, rest), ...);
+        write(std::string_view(text));
+    }
     void endLine(int count = 1);
 
     // The next word of standard input, or nothing at its end or when reading fails.
@@ -65,6 +76,13 @@ class Console {
     std::time_t now() { return host_->now(); }
 
   private:
+    static void append(std::string& text, std::string_view piece) { text += piece; }
+    static void append(std::string& text, std::integral auto number) {
+        std::array<char, 24> digits{};
+        const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), number).ptr;
+        text.append(digits.data(), end);
+    }
+
     // Files and pipes get CP932, so that scripts see the same bytes everywhere. A terminal gets
     // the locale's character set when it can represent the repertoire, else CP932.
     void chooseCharset();

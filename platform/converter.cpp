@@ -44,6 +44,9 @@ std::string_view Converter::convert(std::string_view utf8) {
     if (isIdentity(utf8)) {
         return utf8;
     }
+    if (const auto known = remembered_.find(utf8); known != remembered_.end()) {
+        return known->second;
+    }
     // No set the program uses needs more than four bytes for one UTF-8 byte.
     buffer_.resize(utf8.size() * 4 + 4);
     iconv(descriptor_, nullptr, nullptr, nullptr, nullptr);
@@ -55,7 +58,10 @@ std::string_view Converter::convert(std::string_view utf8) {
         iconv(descriptor_, nullptr, nullptr, &out, &outLeft) == static_cast<std::size_t>(-1)) {
         throw std::logic_error("cannot convert \"" + std::string(utf8) + "\" to " + charset_);
     }
-    return {buffer_.data(), buffer_.size() - outLeft};
+    if (remembered_.size() >= kRemembered) {
+        remembered_.clear();
+    }
+    return remembered_.emplace(utf8, buffer_.substr(0, buffer_.size() - outLeft)).first->second;
 }
 
 bool Converter::canRepresent(const std::string& charset, std::string_view sample) {

@@ -2,13 +2,18 @@
 
 #include <iconv.h>
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace orvanta::platform {
 
 // Converts the program's UTF-8 text to the output character set with iconv(3). The descriptor is
-// opened once and kept. Text that the target cannot represent is a programming error: it throws
+// opened once and kept, and converted texts are remembered: the program writes the same few
+// hundred texts over and over (board rows, messages, trace pieces), so iconv runs about once per
+// distinct text. Text that the target cannot represent is a programming error: it throws
 // std::logic_error rather than writing part of the text or a replacement character.
 class Converter {
   public:
@@ -26,11 +31,22 @@ class Converter {
     // Whether `charset` is known to iconv and can represent all of `sample`.
     static bool canRepresent(const std::string& charset, std::string_view sample);
 
+    // More distinct texts than this empty the memory and start again.
+    static constexpr std::size_t kRemembered = 4096;
+
   private:
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const {
+            return std::hash<std::string_view>()(text);
+        }
+    };
+
     std::string charset_;
     bool passThrough_;
     iconv_t descriptor_;
     std::string buffer_;
+    std::unordered_map<std::string, std::string, Hash, std::equal_to<>> remembered_;
 };
 
 }  // namespace orvanta::platform

@@ -61,7 +61,7 @@ bool nearEmptyCorner(const Board& board, const Point& candidate, int tries) {
     return reject;
 }
 
-void traceLine(const std::string& text) {
+void traceLine(std::string_view text) {
     console().write(text);
     console().endLine();
 }
@@ -96,7 +96,7 @@ class Search {
             ++tests_;
             if (board_.canPlace(candidate, colour_)) {
                 if (console().testMode()) {
-                    console().write(" : \n : -- tried at " + std::to_string(tests_) + " time(s).");
+                    console().write(" : \n : -- tried at ", tests_, " time(s).");
                     console().endLine(2);
                 }
                 return candidate;
@@ -133,16 +133,16 @@ class Search {
                 bestIndex = m;
             }
             if (trace) {
-                traceLine(" : " + squareName(square) + " -- " + std::to_string(gain) +
-                          " stones\n : ");
+                console().write(" : ", squareName(square), " -- ", gain, " stones\n : ");
+                console().endLine();
             }
         }
         std::optional<Point> best;
         if (bestGain_ != -1) {
             best = kEdgeNeighbours[bestIndex];
             if (trace) {
-                traceLine(" : ! " + squareName(*best) + " -- " + std::to_string(bestGain_) +
-                          " stones\n : ");
+                console().write(" : ! ", squareName(*best), " -- ", bestGain_, " stones\n : ");
+                console().endLine();
             }
         }
         if (trace) {
