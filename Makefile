@@ -2,7 +2,7 @@
 PRESET ?= dev
 BUILD  := build
 
-.PHONY: all configure build run test asan bench fuzz soak format format-check clean
+.PHONY: all configure build run test install deb asan bench fuzz soak format format-check clean
 
 all: build
 
@@ -17,6 +17,18 @@ run: build
 
 test: build
 	ctest --preset $(PRESET) --parallel 2
+
+# Installs the program and its manual page under PREFIX (DESTDIR is honoured as well).
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A .deb laid out as Debian's games (/usr/games/orvanta, the page in man6), then checked.
+deb:
+	cmake --preset package
+	cmake --build --preset package --parallel
+	cpack --preset package
+	tests/deb_test.sh build-package/orvanta_*_*.deb
 
 asan:
 	cmake --preset asan
