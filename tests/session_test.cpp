@@ -90,16 +90,6 @@ TEST(SessionBytes, BannerCountsAndListingAreShiftJisOnTheWire) {
     EXPECT_EQ(bytes.find('\r'), std::string::npos);
 }
 
-TEST(SessionPauses, TurnBannerAndCountsPauseBeforeTheirLineEnds) {
-    ConsoleTest console("1 f5 out -1");
-    run();
-    const std::string text = screen(console.host);
-    EXPECT_NE(text.find(" ─黒の手番─{pause 2000}\n\n"), std::string::npos);
-    EXPECT_NE(text.find(" 個数 : 黒石 = 4,  白石 = 1{pause 2000}\n\n ─白の手番─{pause 2000}\n\n"),
-              std::string::npos);
-    EXPECT_NE(text.find(" ゲームを開始します\n\n{pause 1000}"), std::string::npos);
-}
-
 TEST(RealProgram, TestModeGameBetweenTwoHumansThroughPipes) {
     const auto run = testing::runProgram(readFile(kSessions / "f5_test_mode.in"));
     EXPECT_EQ(run.status, 0);

@@ -7,8 +7,10 @@
 
 namespace orvanta::testing {
 
-// Sets a position from eight row strings, row 1 first: 'B' black, 'W' white, anything else empty.
-inline void setRows(Board& board, const std::vector<std::string>& rows) {
+// A position as eight row strings, row 1 first: 'B' black, 'W' white, '.' empty.
+using Rows = std::vector<std::string>;
+
+inline void setRows(Board& board, const Rows& rows) {
     for (std::int32_t y = 1; y <= 8; ++y) {
         for (std::int32_t x = 1; x <= 8; ++x) {
             const char c = rows[static_cast<std::size_t>(y - 1)][static_cast<std::size_t>(x - 1)];
@@ -17,16 +19,29 @@ inline void setRows(Board& board, const std::vector<std::string>& rows) {
     }
 }
 
-// Whether the 64 squares of two boards hold the same stones.
-inline bool sameSquares(const Board& a, const Board& b) {
-    for (std::int32_t x = 1; x <= 8; ++x) {
-        for (std::int32_t y = 1; y <= 8; ++y) {
-            if (a.get(x, y) != b.get(x, y)) {
-                return false;
-            }
+inline Rows rowsOf(const Board& board) {
+    Rows rows(8, std::string(8, '.'));
+    for (std::int32_t y = 1; y <= 8; ++y) {
+        for (std::int32_t x = 1; x <= 8; ++x) {
+            const std::int32_t v = board.get(x, y);
+            rows[static_cast<std::size_t>(y - 1)][static_cast<std::size_t>(x - 1)] =
+                v == kBlack   ? 'B'
+                : v == kWhite ? 'W'
+                              : '.';
         }
     }
-    return true;
+    return rows;
+}
+
+// The direction flags that are set, in increasing order.
+inline std::vector<int> setFlags(const Board& board) {
+    std::vector<int> flags;
+    for (int i = 0; i < Board::kDirections; ++i) {
+        if (board.flag(i)) {
+            flags.push_back(i);
+        }
+    }
+    return flags;
 }
 
 }  // namespace orvanta::testing
