@@ -5,7 +5,7 @@
 namespace orvanta::testing {
 
 // How the real program's standard output is connected.
-enum class Output { File, Closed, BrokenPipe };
+enum class Output { Pipe, Closed, BrokenPipe };
 
 struct ProgramRun {
     int status = -1;  // exit status, or -1 when it did not exit normally
@@ -13,7 +13,7 @@ struct ProgramRun {
     std::string err;
 };
 
-// Runs the built program with `input` as its standard input.
-ProgramRun runProgram(const std::string& input, Output output = Output::File);
+// Runs the built program with `input` written into a pipe on its standard input.
+ProgramRun runProgram(const std::string& input, Output output = Output::Pipe);
 
 }  // namespace orvanta::testing
