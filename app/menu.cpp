@@ -28,19 +28,14 @@ constexpr int kAgainstComputer = 2;
 constexpr int kSwitchMode = 3;
 constexpr int kLastResult = 4;
 
-void line(std::string_view text, int lineEnds = 1) {
-    console().write(text);
-    console().endLine(lineEnds);
-}
-
 void showMenu() {
-    line("　─メニュー─");
-    line(" -1:終了");
-    line("　0:クレジット");
-    line("　1:対人戦");
-    line("　2:対PC戦");
-    line(testMode ? "　3:通常モードへ移行" : "　3:テストモードへ移行");
-    line("　4:前回の結果を表示");
+    console().line("　─メニュー─");
+    console().line(" -1:終了");
+    console().line("　0:クレジット");
+    console().line("　1:対人戦");
+    console().line("　2:対PC戦");
+    console().line(testMode ? "　3:通常モードへ移行" : "　3:テストモードへ移行");
+    console().line("　4:前回の結果を表示");
     console().endLine();
 }
 
@@ -60,18 +55,18 @@ int askChoice() {
 }
 
 void showCredits() {
-    line("　[クレジット]");
-    line("　作成者         : Zandrel");
-    line("　初回作成日     : 2008/05/11");
-    line("　最終更新日     : 2009/01/18");
-    line("　バージョン情報 : Ver.1.01.00");
-    line("　サイト         : https://www.example.com/orvanta/");
+    console().line("　[クレジット]");
+    console().line("　作成者         : Zandrel");
+    console().line("　初回作成日     : 2008/05/11");
+    console().line("　最終更新日     : 2009/01/18");
+    console().line("　バージョン情報 : Ver.1.01.00");
+    console().line("　サイト         : https://www.example.com/orvanta/");
     console().endLine();
     console().pause(kPause);
 }
 
 void playGame(Game& game, int mode) {
-    line(" ゲームを開始します", 2);
+    console().line(" ゲームを開始します", 2);
     console().pause(kPause);
     game.seat(mode);
     game.play();
@@ -104,14 +99,14 @@ int run() {
     console().followTestMode(testMode);
     console().setRepertoire(std::string(kRepertoire));
     auto game = std::make_unique<Game>();
-    line(" -Orvanta-", 2);
+    console().line(" -Orvanta-", 2);
     for (;;) {
         showMenu();
         const int choice = askChoice();
         console().endLine();
         switch (choice) {
             case kQuit:
-                line("　終了します");
+                console().line("　終了します");
                 return 0;
             case kCredits:
                 showCredits();
@@ -123,12 +118,12 @@ int run() {
                 playGame(*game, Game::kHumanAgainstComputer);
                 break;
             case kSwitchMode:
-                line(testMode ? " 通常モードへ移行します" : " テストモードへ移行します");
+                console().line(testMode ? " 通常モードへ移行します" : " テストモードへ移行します");
                 testMode = !testMode;
                 console().endLine();
                 break;
             case kLastResult:
-                line(" 前回の結果を表示します", 2);
+                console().line(" 前回の結果を表示します", 2);
                 console().pause(kPause);
                 game->showLast();
                 break;

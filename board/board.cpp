@@ -156,12 +156,8 @@ Board& Board::copyFrom(const Board& other) {
 }
 
 void Board::print() const {
-    auto line = [](std::string_view text) {
-        console().write(text);
-        console().endLine();
-    };
-    line("    a    b   c   d   e   f   g   h  ");
-    line("  ┌─┬─┬─┬─┬─┬─┬─┬─┐");
+    console().line("    a    b   c   d   e   f   g   h  ");
+    console().line("  ┌─┬─┬─┬─┬─┬─┬─┬─┐");
     for (std::int32_t y = 1; y <= 8; ++y) {
         std::string row(" ");
         row += std::to_string(y);
@@ -182,12 +178,12 @@ void Board::print() const {
             }
         }
         row += "│";
-        line(row);
+        console().line(row);
         if (y != 8) {
-            line("  ├─┼─┼─┼─┼─┼─┼─┼─┤");
+            console().line("  ├─┼─┼─┼─┼─┼─┼─┼─┤");
         }
     }
-    line("  └─┴─┴─┴─┴─┴─┴─┴─┘");
+    console().line("  └─┴─┴─┴─┴─┴─┴─┴─┘");
 }
 
 }  // namespace orvanta

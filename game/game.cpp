@@ -17,14 +17,8 @@ constexpr std::chrono::milliseconds kPause(2000);
 
 void trace(std::string_view text) {
     if (console().testMode()) {
-        console().write(text);
-        console().endLine(2);
+        console().line(text, 2);
     }
-}
-
-void line(std::string_view text, int lineEnds = 1) {
-    console().write(text);
-    console().endLine(lineEnds);
 }
 
 void writeCounts(const Board& board) {
@@ -77,7 +71,7 @@ void Game::play() {
 
         if (!board_.hasMove(side_)) {
             trace(" : \n : -- can't put...");
-            line(" 置くことのできる場所がありません", 3);
+            console().line(" 置くことのできる場所がありません", 3);
             side_ = opponent(side_);
             console().pause(kPause);
             continue;
@@ -86,7 +80,7 @@ void Game::play() {
 
         move = seats_[static_cast<std::size_t>(side_)]->select(board_, side_);
         if (move.getX() == 0 && move.getY() == 0) {
-            line(" 終了します", 2);
+            console().line(" 終了します", 2);
             return;
         }
         board_.place(move, side_);
@@ -110,15 +104,15 @@ void Game::play() {
 }
 
 void Game::finish() {
-    line("　─ゲーム終了─");
-    line(" 置ける位置へ全ておき終わりました");
-    line(" ゲームを終了します");
+    console().line("　─ゲーム終了─");
+    console().line(" 置ける位置へ全ておき終わりました");
+    console().line(" ゲームを終了します");
     console().write(" 結果 : 黒石 = ");
     writeCounts(board_);
     console().endLine(2);
     const int black = board_.count(kBlack);
     const int white = board_.count(kWhite);
-    line(black < white ? " 白の勝ち！" : black == white ? " 引き分け" : " 黒の勝ち！", 2);
+    console().line(black < white ? " 白の勝ち！" : black == white ? " 引き分け" : " 黒の勝ち！", 2);
     console().pause(kPause);
 }
 

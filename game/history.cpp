@@ -42,8 +42,7 @@ std::size_t History::size() const {
 
 void History::print(const Board& board) const {
     if (colours_[0] == kEmpty) {
-        console().write("　データがありません");
-        console().endLine(2);
+        console().line("　データがありません", 2);
         return;
     }
     for (std::size_t i = 0; i < kMaxMoves && colours_[i] != kEmpty; ++i) {

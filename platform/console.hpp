@@ -67,6 +67,11 @@ class Console {
         write(std::string_view(text));
     }
     void endLine(int count = 1);
+    // Writes the text, then `lineEnds` line ends.
+    void line(std::string_view utf8, int lineEnds = 1) {
+        write(utf8);
+        endLine(lineEnds);
+    }
 
     // The next word of standard input, or nothing at its end or when reading fails.
     std::optional<Word> readWord();

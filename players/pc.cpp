@@ -61,11 +61,6 @@ bool nearEmptyCorner(const Board& board, const Point& candidate, int tries) {
     return reject;
 }
 
-void traceLine(std::string_view text) {
-    console().write(text);
-    console().endLine();
-}
-
 // One call's search state.
 class Search {
   public:
@@ -113,9 +108,9 @@ class Search {
         std::size_t bestIndex = 0;
         if (trace) {
             if (tests_ > 0) {
-                traceLine(" : ");
+                console().line(" : ");
             }
-            traceLine(" : -- mode to choose best position!\n : ");
+            console().line(" : -- mode to choose best position!\n : ");
         }
         const int before = board_.count(colour_);
         Board scratch;
@@ -146,8 +141,8 @@ class Search {
             }
         }
         if (trace) {
-            traceLine(" : -- end of mode to choose best position.");
-            traceLine(" : ");
+            console().line(" : -- end of mode to choose best position.");
+            console().line(" : ");
         }
         return best;
     }
