@@ -9,13 +9,11 @@
 
 #include "app/menu.hpp"
 #include "app/test_mode.hpp"
-#include "platform/console.hpp"
 #include "tests/support/fake_host.hpp"
 
 namespace {
 
-// One input byte can start at most a couple of computer moves with their test-mode traces and
-// scratch boards; far less than this.
+// One input byte starts at most a couple of computer moves with traces and scratch boards.
 constexpr std::size_t kOutputPerInputByte = 256 * 1024;
 
 }  // namespace

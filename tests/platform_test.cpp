@@ -2,9 +2,9 @@
 
 #include <stdexcept>
 
+#include "app/menu.hpp"
 #include "platform/console.hpp"
 #include "platform/converter.hpp"
-#include "platform/random.hpp"
 #include "tests/support/fake_host.hpp"
 
 namespace orvanta::platform {
@@ -50,16 +50,6 @@ TEST(Console, WordsAreRawBytesBetweenCWhiteSpace) {
     const auto reads = fake.host.reads();
     EXPECT_FALSE(console().readWord()) << "the end of input stays the end";
     EXPECT_EQ(fake.host.reads(), reads) << "without reading again";
-}
-
-TEST(Random, SeedingFromTheClockUsesItsLow32BitsAndRepeatsTheDraws) {
-    ConsoleTest fake;
-    fake.host.clock = (static_cast<std::time_t>(1) << 32) + 1234;
-    seedFromClock();
-    std::mt19937 reference(1234);
-    EXPECT_EQ(generator()(), reference());
-    seedFromClock();
-    EXPECT_EQ(generator()(), std::mt19937(1234)());
 }
 
 }  // namespace

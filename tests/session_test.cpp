@@ -1,18 +1,13 @@
-// Whole sessions of the program, from the title to the exit status, compared with stored
-// transcripts. Each transcript is a pair of files in tests/sessions/: NAME.in holds the bytes
-// typed, NAME.out the expected screen as UTF-8, with every pause written where it falls as
-// "{pause N}". Set ORVANTA_UPDATE_SESSIONS=1 to rewrite the .out files from the program (then
-// read the diff before committing it).
-#include <fcntl.h>
+// Whole sessions of the program, from the title to the exit status. Each transcript is a pair of
+// files in tests/sessions/: NAME.in holds the bytes typed, NAME.out the expected screen as UTF-8,
+// with every pause written where it falls as "{pause N}". Set ORVANTA_UPDATE_SESSIONS=1 to
+// rewrite the .out files from the program (then read the diff before committing it).
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "app/menu.hpp"
 #include "tests/support/fake_host.hpp"
@@ -22,29 +17,13 @@ namespace orvanta {
 namespace {
 
 using testing::ConsoleTest;
-using testing::FakeHost;
-using testing::fromCp932;
-using testing::toCp932;
+using testing::Stream;
 
 const std::filesystem::path kSessions = ORVANTA_SESSIONS_DIR;
 
 std::string readFile(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
-}
-
-// The screen of a session: the output decoded from CP932 with the pauses marked.
-std::string screen(const FakeHost& host) {
-    std::string text;
-    std::size_t from = 0;
-    for (const auto& pause : host.pauses()) {
-        text += fromCp932(host.output().substr(from, pause.at - from));
-        text += "{pause " + std::to_string(pause.milliseconds) + "}";
-        from = pause.at;
-    }
-    return text + fromCp932(host.output().substr(from));
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 struct Transcript {
@@ -55,16 +34,14 @@ struct Transcript {
 class Session : public ::testing::TestWithParam<Transcript> {};
 
 TEST_P(Session, MatchesItsTranscript) {
-    const Transcript& transcript = GetParam();
-    ConsoleTest console(readFile(kSessions / (std::string(transcript.name) + ".in")));
-    console.host.clock = transcript.clock;
+    ConsoleTest console(readFile(kSessions / (std::string(GetParam().name) + ".in")));
+    console.host.clock = GetParam().clock;
     EXPECT_EQ(run(), 0);
-    const std::string actual = screen(console.host);
-    const auto expectedPath = kSessions / (std::string(transcript.name) + ".out");
+    const auto expectedPath = kSessions / (std::string(GetParam().name) + ".out");
     if (std::getenv("ORVANTA_UPDATE_SESSIONS") != nullptr) {
-        std::ofstream(expectedPath, std::ios::binary) << actual;
+        std::ofstream(expectedPath, std::ios::binary) << console.host.screen();
     }
-    EXPECT_EQ(actual, readFile(expectedPath));
+    EXPECT_EQ(console.host.screen(), readFile(expectedPath));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -73,28 +50,39 @@ INSTANTIATE_TEST_SUITE_P(
                       Transcript{"listing_after_quit"}, Transcript{"abandoned_at_first_prompt"},
                       Transcript{"full_board_draw"}, Transcript{"pass_then_white_wins"},
                       Transcript{"wipeout_black_wins"}, Transcript{"menu_edge_cases"},
-                      Transcript{"computer_plays_black", 1'700'000'002},
-                      Transcript{"human_plays_black_with_auto", 1'700'000'000}),
+                      Transcript{"words_at_the_move_prompt"}, Transcript{"junk_bytes"},
+                      Transcript{"long_words"}, Transcript{"computer_plays_black", 1'700'000'002},
+                      Transcript{"human_plays_black_with_auto"},
+                      Transcript{"computer_game_test_mode", 1'700'000'005}),
     [](const auto& test) { return std::string(test.param.name); });
 
-TEST(SessionBytes, BannerCountsAndListingAreShiftJisOnTheWire) {
-    ConsoleTest console(readFile(kSessions / "listing_after_quit.in"));
-    run();
-    const std::string& bytes = console.host.output();
-    // " ─黒の手番─": the box-drawing line is 84 9F, 黒 8D 95, の 82 CC, 手 8E E8, 番 94 D4.
-    EXPECT_NE(bytes.find(" \x84\x9f\x8d\x95\x82\xcc\x8e\xe8\x94\xd4\x84\x9f"), std::string::npos);
-    EXPECT_NE(bytes.find(" \x8c\xc2\x90\x94 : \x8d\x95\x90\xce = 4,  \x94\x92\x90\xce = 1"),
-              std::string::npos);
-    EXPECT_NE(bytes.find("\n  1 [BLACK] : f5\n  2 [WHITE] : f6\n   BLACK : 3\n   WHITE : 3\n"),
-              std::string::npos);
-    EXPECT_EQ(bytes.find('\r'), std::string::npos);
+TEST(RealProgram, PipesCarryTheSameBytesAndAVanishedOutputEndsItAtOnceWithStatusOne) {
+    const auto game = testing::runProgram({.input = readFile(kSessions / "f5_test_mode.in")});
+    EXPECT_EQ(game.status, 0);
+    EXPECT_EQ(game.out, testing::toCp932(readFile(kSessions / "f5_test_mode.out")));
+    EXPECT_EQ(game.err, "");
+    std::string busy = "3 ";  // plenty of input that would keep a careless program busy
+    for (int i = 0; i < 2000; ++i) {
+        busy += "2 auto auto auto out 4 0 ";
+    }
+    for (const auto output : {Stream::Closed, Stream::BrokenPipe}) {
+        const auto start = std::chrono::steady_clock::now();
+        const auto result = testing::runProgram({.input = busy, .out = output});
+        EXPECT_EQ(result.status, 1) << "it exits, it is not killed by SIGPIPE";
+        EXPECT_EQ(result.err, "orvanta: standard output is closed\n");
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    }
 }
 
-TEST(RealProgram, TestModeGameBetweenTwoHumansThroughPipes) {
-    const auto run = testing::runProgram(readFile(kSessions / "f5_test_mode.in"));
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, toCp932(readFile(kSessions / "f5_test_mode.out")));
-    EXPECT_EQ(run.err, "");
+TEST(HostileInput, EndOfInputAtEveryPromptEndsTheSessionWithoutReadingOn) {
+    for (const std::string script : {"1 f5 f6 e6 4 0 2 auto auto", "3 2 f5 auto 4 1 f5 f6 0 1"}) {
+        for (std::size_t end = 0; end <= script.size(); ++end) {
+            ConsoleTest console(script.substr(0, end));
+            EXPECT_EQ(run(), 0);
+            EXPECT_TRUE(console.host.text().ends_with("\n　終了します\n")) << end;
+            EXPECT_LE(console.host.reads(), 2u) << "nothing reads on after the end: " << end;
+        }
+    }
 }
 
 }  // namespace

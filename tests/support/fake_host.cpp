@@ -9,38 +9,6 @@
 
 namespace orvanta::testing {
 
-namespace {
-
-std::string convert(std::string_view bytes, const char* from, const char* to) {
-    iconv_t descriptor = iconv_open(to, from);
-    if (descriptor == reinterpret_cast<iconv_t>(-1)) {
-        throw std::runtime_error("iconv_open failed");
-    }
-    std::string out(bytes.size() * 4 + 4, '\0');
-    char* in = const_cast<char*>(bytes.data());
-    std::size_t inLeft = bytes.size();
-    char* outPtr = out.data();
-    std::size_t outLeft = out.size();
-    const std::size_t result = iconv(descriptor, &in, &inLeft, &outPtr, &outLeft);
-    iconv_close(descriptor);
-    if (result == static_cast<std::size_t>(-1)) {
-        throw std::runtime_error(std::string("text is not valid ") + from);
-    }
-    out.resize(out.size() - outLeft);
-    return out;
-}
-
-}  // namespace
-
-bool FakeHost::write(std::string_view bytes) {
-    if (closed) {
-        return false;
-    }
-    ++writes_;
-    output_.append(bytes);
-    return true;
-}
-
 std::ptrdiff_t FakeHost::read(char* buffer, std::size_t size) {
     ++reads_;
     const std::size_t n = std::min({size, chunk, input_.size() - inputPos_});
@@ -49,30 +17,42 @@ std::ptrdiff_t FakeHost::read(char* buffer, std::size_t size) {
     return static_cast<std::ptrdiff_t>(n);
 }
 
-void FakeHost::sleep(std::chrono::milliseconds duration) {
-    pauses_.push_back({output_.size(), duration.count()});
-}
-
-std::string FakeHost::text() const {
-    return fromCp932(output_);
+std::string FakeHost::screen() const {
+    std::string result;
+    std::size_t from = 0;
+    for (const auto& [at, milliseconds] : pauses_) {
+        result += fromCp932(output_.substr(from, at - from));
+        result += "{pause " + std::to_string(milliseconds) + "}";
+        from = at;
+    }
+    return result + fromCp932(output_.substr(from));
 }
 
 std::string fromCp932(std::string_view bytes) {
-    return convert(bytes, "CP932", "UTF-8");
+    iconv_t descriptor = iconv_open("UTF-8", "CP932");
+    std::string out(bytes.size() * 2 + 4, '\0');
+    char* in = const_cast<char*>(bytes.data());
+    std::size_t inLeft = bytes.size();
+    char* outPtr = out.data();
+    std::size_t outLeft = out.size();
+    const std::size_t result = iconv(descriptor, &in, &inLeft, &outPtr, &outLeft);
+    iconv_close(descriptor);
+    if (result == static_cast<std::size_t>(-1)) {
+        throw std::runtime_error("not valid CP932");
+    }
+    out.resize(out.size() - outLeft);
+    return out;
 }
 
 std::string toCp932(std::string_view utf8) {
-    return convert(utf8, "UTF-8", "CP932");
+    platform::Converter converter("CP932");
+    return std::string(converter.convert(utf8));
 }
 
 ConsoleTest::ConsoleTest(std::string input, bool mode)
     : host(std::move(input)), testMode(orvanta::testMode), scope_(host) {
     platform::console().followTestMode(orvanta::testMode);
     testMode = mode;
-}
-
-ConsoleTest::~ConsoleTest() {
-    testMode = false;
 }
 
 }  // namespace orvanta::testing

@@ -23,25 +23,11 @@ inline Rows rowsOf(const Board& board) {
     Rows rows(8, std::string(8, '.'));
     for (std::int32_t y = 1; y <= 8; ++y) {
         for (std::int32_t x = 1; x <= 8; ++x) {
-            const std::int32_t v = board.get(x, y);
             rows[static_cast<std::size_t>(y - 1)][static_cast<std::size_t>(x - 1)] =
-                v == kBlack   ? 'B'
-                : v == kWhite ? 'W'
-                              : '.';
+                "BW."[board.get(x, y) == kWall ? kEmpty : board.get(x, y)];
         }
     }
     return rows;
-}
-
-// The direction flags that are set, in increasing order.
-inline std::vector<int> setFlags(const Board& board) {
-    std::vector<int> flags;
-    for (int i = 0; i < Board::kDirections; ++i) {
-        if (board.flag(i)) {
-            flags.push_back(i);
-        }
-    }
-    return flags;
 }
 
 }  // namespace orvanta::testing

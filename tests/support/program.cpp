@@ -1,15 +1,17 @@
 #include "tests/support/program.hpp"
 
 #include <fcntl.h>
-#include <spawn.h>
+#include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <array>
 #include <csignal>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <cstdio>
 #include <thread>
+#include <utility>
 
 extern char** environ;
 
@@ -17,79 +19,111 @@ namespace orvanta::testing {
 
 namespace {
 
-std::string slurp(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
+// A pseudo-terminal in raw mode: {master, slave}.
+std::array<int, 2> openTerminal() {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    grantpt(master);
+    unlockpt(master);
+    const int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
+    termios settings{};
+    tcgetattr(slave, &settings);
+    cfmakeraw(&settings);
+    tcsetattr(slave, TCSANOW, &settings);
+    return {master, slave};
+}
+
+std::vector<char*> pointers(std::vector<std::string>& texts) {
+    std::vector<char*> result;
+    for (auto& text : texts) {
+        result.push_back(text.data());
+    }
+    result.push_back(nullptr);
+    return result;
 }
 
 }  // namespace
 
-ProgramRun runProgram(const std::string& input, Output output) {
-    static int serial = 0;
-    const auto err = std::filesystem::temp_directory_path() /
-                     ("orvanta-err-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
-    int in[2] = {-1, -1};
-    int out[2] = {-1, -1};
-    if (pipe(in) != 0 || pipe(out) != 0) {
+ProgramRun runProgram(const Launch& launch) {
+    std::array<int, 2> in{-1, -1}, out{-1, -1}, terminal{-1, -1};
+    if (launch.in == Stream::Terminal || launch.out == Stream::Terminal) {
+        terminal = openTerminal();
+    }
+    if ((launch.in == Stream::Pipe && pipe(in.data()) != 0) ||
+        (launch.out != Stream::Terminal && pipe(out.data()) != 0)) {
+        ADD_FAILURE() << "no pipe";
         return {};
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (output == Output::Pipe) {
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    } else if (output == Output::Closed) {
-        posix_spawn_file_actions_addclose(&actions, 1);
-    } else {
-        close(out[0]);  // nobody will read: every write fails with EPIPE
-        out[0] = -1;
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    std::vector<std::string> args{ORVANTA_BINARY}, env(launch.env);
+    args.insert(args.end(), launch.args.begin(), launch.args.end());
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        env.emplace_back(*entry);  // the first of equal names wins
     }
-    for (const int end : {in[0], in[1], out[0], out[1]}) {
-        if (end >= 0) {
-            posix_spawn_file_actions_addclose(&actions, end);
+    std::vector<char*> argv = pointers(args), envp = pointers(env);
+    FILE* err = std::tmpfile();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(launch.in == Stream::Terminal ? terminal[1] : in[0], 0);
+        dup2(launch.out == Stream::Terminal ? terminal[1] : out[1], 1);
+        dup2(fileno(err), 2);
+        for (const int fd : {in[0], in[1], out[0], out[1], terminal[0], terminal[1]}) {
+            close(fd);
         }
-    }
-    char binary[] = ORVANTA_BINARY;
-    char* argv[] = {binary, nullptr};
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, binary, &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(in[0]);
-    close(out[1]);
-    ProgramRun result;
-    if (spawned == 0) {
-        // Feed the input from a second thread while this one reads, so neither side blocks.
-        std::thread feeder([&] {
-            signal(SIGPIPE, SIG_IGN);  // the program may quit before reading everything
-            for (std::size_t sent = 0; sent < input.size();) {
-                const ssize_t n = write(in[1], input.data() + sent, input.size() - sent);
-                if (n <= 0) {
-                    break;
-                }
-                sent += static_cast<std::size_t>(n);
+        for (const auto& [stream, fd] : {std::pair{launch.in, 0}, std::pair{launch.out, 1}}) {
+            if (stream == Stream::Closed) {
+                close(fd);
             }
-            close(in[1]);
-        });
-        char buffer[65536];
-        for (ssize_t n; out[0] >= 0 && (n = read(out[0], buffer, sizeof buffer)) > 0;) {
-            result.out.append(buffer, static_cast<std::size_t>(n));
         }
-        int wait = 0;
-        waitpid(pid, &wait, 0);
-        feeder.join();
-        result.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
-        result.err = slurp(err);
-    } else {
+        // This process ignores SIGPIPE; the program must not inherit that, or a missing
+        // protection of its own would go unnoticed.
+        signal(SIGPIPE, SIG_DFL);
+        execve(ORVANTA_BINARY, argv.data(), envp.data());
+        _exit(127);
+    }
+    for (const int fd : {in[0], out[1], terminal[1]}) {
+        close(fd);
+    }
+    if (launch.out == Stream::BrokenPipe) {
+        close(std::exchange(out[0], -1));  // nobody reads: every write fails with EPIPE
+    }
+    const int writeEnd = launch.in == Stream::Terminal ? terminal[0] : in[1];
+    const int readEnd = launch.out == Stream::Terminal ? terminal[0] : out[0];
+    // Feed the input from a second thread while this one reads, so neither side blocks.
+    std::thread feeder([&] {
+        signal(SIGPIPE, SIG_IGN);  // the program may quit before reading everything
+        for (std::size_t sent = 0; writeEnd >= 0 && sent < launch.input.size();) {
+            const ssize_t n =
+                write(writeEnd, launch.input.data() + sent, launch.input.size() - sent);
+            if (n <= 0) {
+                break;
+            }
+            sent += static_cast<std::size_t>(n);
+        }
         close(in[1]);
+    });
+    ProgramRun result;
+    char buffer[65536];
+    for (pollfd ready{readEnd, POLLIN, 0}; readEnd >= 0;) {
+        if (poll(&ready, 1, 30'000) == 0) {
+            ADD_FAILURE() << "the program did not finish";
+            kill(pid, SIGKILL);
+        }
+        const ssize_t n = read(readEnd, buffer, sizeof buffer);
+        if (n <= 0) {
+            break;  // end of the pipe, or EIO once the terminal has no program left
+        }
+        result.out.append(buffer, static_cast<std::size_t>(n));
     }
-    if (out[0] >= 0) {
-        close(out[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    feeder.join();
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    close(out[0]);
+    close(terminal[0]);
+    std::rewind(err);
+    for (int c; (c = std::fgetc(err)) != EOF;) {
+        result.err.push_back(static_cast<char>(c));
     }
-    std::filesystem::remove(err);
+    std::fclose(err);
     return result;
 }
 
