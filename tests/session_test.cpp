@@ -48,7 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
     Transcripts, Session,
     ::testing::Values(Transcript{"f5_normal_mode"}, Transcript{"f5_test_mode"},
                       Transcript{"listing_after_quit"}, Transcript{"abandoned_at_first_prompt"},
-                      Transcript{"full_board_draw"}, Transcript{"pass_then_white_wins"},
+                      Transcript{"full_board_draw"}, Transcript{"pass_then_white_wins"}, Transcript{"pass_in_normal_mode"},
                       Transcript{"wipeout_black_wins"}, Transcript{"menu_edge_cases"},
                       Transcript{"words_at_the_move_prompt"}, Transcript{"junk_bytes"},
                       Transcript{"long_words"}, Transcript{"computer_plays_black", 1'700'000'002},
