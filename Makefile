@@ -50,6 +50,8 @@ fuzz:
 	cmake --build --preset fuzz --parallel
 	mkdir -p build-fuzz/corpus
 	./build-fuzz/orvanta_fuzz -max_len=4096 -timeout=30 $(FUZZ_ARGS) build-fuzz/corpus fuzz/corpus
+	mkdir -p build-fuzz/parsers-corpus
+	./build-fuzz/orvanta_parsers_fuzz -max_len=1024 -timeout=10 $(FUZZ_ARGS) build-fuzz/parsers-corpus fuzz/parsers-corpus
 
 # 200 games against the computer under valgrind memcheck; fails on any error or leak.
 soak: build

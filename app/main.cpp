@@ -1,15 +1,9 @@
 #include <csignal>
-#include <iostream>
 
-#include "app/menu.hpp"
+#include "app/launch.hpp"
 
-int main() {
+int main(int argc, char* argv[]) {
     // A closed pipe must come back as a failed write, not kill the program silently.
     std::signal(SIGPIPE, SIG_IGN);
-    try {
-        return orvanta::run();
-    } catch (const orvanta::platform::OutputClosed& error) {
-        std::cerr << "orvanta: " << error.what() << '\n';
-        return 1;
-    }
+    return orvanta::launch({argv + 1, argv + argc});
 }

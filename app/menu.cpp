@@ -95,9 +95,10 @@ std::optional<int> menuNumber(const platform::Word& word) {
     return value;
 }
 
-int run() {
+int run(const Options& options) {
     console().followTestMode(testMode);
     console().setRepertoire(std::string(kRepertoire));
+    console().measureTerminal(options.ambiguousWidth);
     auto game = std::make_unique<Game>();
     console().line(" -Orvanta-", 2);
     for (;;) {

@@ -14,6 +14,10 @@ class NullHost final : public platform::Host {
     void sleep(std::chrono::milliseconds) override {}
     bool outputIsTerminal() override { return false; }
     std::string localeCharset() override { return "UTF-8"; }
+    std::string localeName() override { return "C.UTF-8"; }
+    std::optional<int> measureColumns(std::string_view, std::chrono::milliseconds) override {
+        return std::nullopt;
+    }
 
   private:
     std::time_t clock_ = 1'700'000'000;

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "platform/terminal.hpp"
+
 namespace orvanta::platform {
 
 namespace {
@@ -16,6 +18,9 @@ bool isSpace(int byte) {
 
 const char* const kFileCharset = "CP932";
 
+// How long the terminal has to answer the width probe.
+constexpr std::chrono::milliseconds kProbeLimit(200);
+
 }  // namespace
 
 Console::Console(Host& host) : host_(&host), testMode_(&kTestModeOff) {
@@ -24,6 +29,7 @@ Console::Console(Host& host) : host_(&host), testMode_(&kTestModeOff) {
 
 void Console::attach(Host& host) {
     host_ = &host;
+    padAmbiguous_ = false;
     chooseCharset();
     inputPos_ = inputEnd_ = 0;
     inputEnded_ = false;
@@ -38,15 +44,33 @@ void Console::chooseCharset() {
     std::string charset = kFileCharset;
     if (!repertoire_.empty() && host_->outputIsTerminal()) {
         const std::string local = host_->localeCharset();
-        if (Converter::canRepresent(local, repertoire_)) {
+        if (!local.empty() && Converter::canRepresent(local, repertoire_)) {
             charset = local;
         }
     }
     converter_ = std::make_unique<Converter>(charset);
 }
 
+void Console::measureTerminal(int columns) {
+    padAmbiguous_ = false;
+    if (!host_->outputIsTerminal()) {
+        return;
+    }
+    if (columns != 1 && columns != 2) {
+        columns = host_->measureColumns(converter_->convert("─"), kProbeLimit).value_or(0);
+    }
+    if (columns != 1 && columns != 2) {
+        columns = isEastAsianLocale(host_->localeName()) ? 2 : 1;
+    }
+    padAmbiguous_ = columns == 1;
+}
+
 void Console::write(std::string_view utf8) {
-    send(converter_->convert(utf8));
+    if (padAmbiguous_) {
+        send(converter_->convert(padAmbiguous(utf8)));
+    } else {
+        send(converter_->convert(utf8));
+    }
 }
 
 void Console::write(int number) {

@@ -50,6 +50,13 @@ class Console {
     Host& host() const { return *host_; }
     const std::string& charset() const { return converter_->charset(); }
 
+    // Decides whether a space follows every ambiguous-width character, so that a terminal that
+    // draws them one column wide shows the lines as wide as a Japanese console does. Never off a
+    // terminal. On a terminal, `columns` (1 or 2) decides when given; else the terminal's answer
+    // to a probe; else the locale: wide for Japanese, Chinese and Korean, narrow for the rest.
+    void measureTerminal(int columns = 0);
+    bool padsAmbiguous() const { return padAmbiguous_; }
+
     // The test mode switch that removes pauses and turns traces on; the console reads it
     // through this reference and never changes it.
     void followTestMode(const bool& flag) { testMode_ = &flag; }
@@ -98,6 +105,7 @@ class Console {
     Host* host_;
     std::string repertoire_;
     std::unique_ptr<Converter> converter_;
+    bool padAmbiguous_ = false;
     const bool* testMode_;
     std::array<char, 4096> input_{};
     std::size_t inputPos_ = 0;

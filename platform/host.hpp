@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstddef>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,8 +26,16 @@ class Host {
     virtual void sleep(std::chrono::milliseconds duration) = 0;
     // Whether standard output is a terminal rather than a file or a pipe.
     virtual bool outputIsTerminal() = 0;
-    // The character set of the user's locale (LC_CTYPE), as iconv names it.
+    // The character set of the user's locale (LC_CTYPE), as iconv names it; "" when unknown.
     virtual std::string localeCharset() = 0;
+    // The locale's name as the environment gives it, such as "ja_JP.UTF-8".
+    virtual std::string localeName() = 0;
+    // On a terminal that is both standard input and standard output: draws `sample` at the start
+    // of a line, asks the terminal where the cursor went, erases the line again and returns the
+    // number of columns the sample took. Nothing when there is no such terminal or it does not
+    // answer within `limit`. Bytes typed meanwhile are kept for `read`.
+    virtual std::optional<int> measureColumns(std::string_view sample,
+                                              std::chrono::milliseconds limit) = 0;
 };
 
 // The real machine: file descriptors 0 and 1, std::time and nanosleep.
@@ -38,6 +47,15 @@ class SystemHost final : public Host {
     void sleep(std::chrono::milliseconds duration) override;
     bool outputIsTerminal() override;
     std::string localeCharset() override;
+    std::string localeName() override;
+    std::optional<int> measureColumns(std::string_view sample,
+                                      std::chrono::milliseconds limit) override;
+
+  private:
+    // Input read while waiting for the terminal's answer, handed out first by `read`.
+    std::string typedAhead_;
+    // Whether an answer that came too late may still arrive among the input.
+    bool answerOverdue_ = false;
 };
 
 }  // namespace orvanta::platform

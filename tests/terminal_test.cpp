@@ -1,11 +1,17 @@
-// The output character set: CP932 for files and pipes, the locale's own set on a terminal that
-// can show the program's text.
+// How the program meets terminals: the character set (CP932 for files and pipes, the locale's
+// own set on a terminal that can show the text) and the width of ambiguous-width characters.
 #include <gtest/gtest.h>
+#include <termios.h>
 
+#include <clocale>
+#include <csignal>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "app/menu.hpp"
+#include "platform/terminal.hpp"
 #include "tests/support/fake_host.hpp"
 #include "tests/support/program.hpp"
 
@@ -15,9 +21,9 @@ namespace {
 using testing::ConsoleTest;
 using testing::Stream;
 
-// The screen of a session that quits at once, as UTF-8.
-std::string quitAtOnce() {
-    ConsoleTest console("-1\n");
+// The screen of a session, as UTF-8.
+std::string screenOf(const std::string& input) {
+    ConsoleTest console(input);
     run();
     return console.host.text();
 }
@@ -26,61 +32,196 @@ std::string encode(const std::string& utf8, const char* charset) {
     return std::string(platform::Converter(charset).convert(utf8));
 }
 
+// What the program writes on a terminal to measure it, and erases again.
+const std::string kProbe = "\r─\x1b[6n\r\x1b[K";
+
 TEST(Charset, TerminalsGetTheirLocalesSetWhenItCanShowTheText) {
-    const std::string text = quitAtOnce();
+    const std::string text = screenOf("-1\n");
     const struct {
         bool terminal;
         const char* locale;
         const char* expected;
-    } cases[] = {{true, "UTF-8", "UTF-8"},
-                 {true, "EUC-JP", "EUC-JP"},
-                 {true, "ISO-8859-1", "CP932"},
-                 {true, "NO-SUCH-SET", "CP932"},
-                 {false, "EUC-JP", "CP932"}};
+    } cases[] = {{true, "UTF-8", "UTF-8"},      {true, "EUC-JP", "EUC-JP"},
+                 {true, "ISO-8859-1", "CP932"}, {true, "NO-SUCH-SET", "CP932"},
+                 {true, "", "CP932"},           {false, "EUC-JP", "CP932"}};
     for (const auto& c : cases) {
         ConsoleTest console("-1\n");
         console.host.terminal = c.terminal;
         console.host.locale = c.locale;
+        console.host.columns = 2;
         run();
         EXPECT_EQ(platform::console().charset(), c.expected) << c.locale;
         EXPECT_EQ(console.host.output(), encode(text, c.expected)) << c.locale;
     }
 }
 
-TEST(Charset, RepertoireHoldsEveryCharacterOfTheTranscripts) {
-    const std::string repertoire(orvanta::repertoire());
-    for (const auto& entry : std::filesystem::directory_iterator(ORVANTA_SESSIONS_DIR)) {
-        std::ifstream file(entry.path(), std::ios::binary);
-        const std::string text{std::istreambuf_iterator<char>(file), {}};
-        for (std::size_t i = 0, length = 1; entry.path().extension() == ".out" && i < text.size();
-             i += length) {
-            const auto lead = static_cast<unsigned char>(text[i]);
-            length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-            EXPECT_TRUE(length == 1 || repertoire.find(text.substr(i, length)) != std::string::npos)
-                << text.substr(i, length) << " in " << entry.path();
-        }
+TEST(Charset, LocaleNamesTellTheCharsetAndTheWidthEvenWhenNotInstalled) {
+    const struct {
+        const char* name;
+        const char* charset;
+        bool eastAsian;
+    } cases[] = {{"ja_JP.UTF-8", "UTF-8", true},
+                 {"en_US.utf8", "UTF-8", false},
+                 {"ja_JP.eucJP", "EUC-JP", true},
+                 {"ja_JP.SJIS", "SHIFT_JIS", true},
+                 {"zh_TW.Big5", "BIG5", true},
+                 {"ko_KR.euc-kr@x", "EUC-KR", true},
+                 {"de_DE.KOI8-R@euro", "KOI8-R", false},
+                 {"jam_JM", "", false},
+                 {"", "", false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(platform::charsetFromLocaleName(c.name), c.charset) << c.name;
+        EXPECT_EQ(platform::isEastAsianLocale(c.name), c.eastAsian) << c.name;
     }
 }
 
-// The real program with a terminal on one or both of its standard streams: only standard output
-// decides the character set.
-TEST(Terminal, TheRealProgramWritesTheLocalesSetOnlyWhenItsOutputIsATerminal) {
+// Unicode's own table decides which characters are ambiguous; every character of the
+// repertoire must be classed as it says.
+TEST(Charset, TheAmbiguousCharactersAreThoseOfTheRepertoireUnicodeCallsAmbiguous) {
+    std::ifstream data("/usr/share/unicode/EastAsianWidth.txt");
+    if (!data) {
+        GTEST_SKIP() << "needs /usr/share/unicode/EastAsianWidth.txt (Debian's unicode-data)";
+    }
+    std::map<unsigned, std::string> width;
+    for (std::string line; std::getline(data, line);) {
+        unsigned first = 0;
+        unsigned last = 0;
+        char property[3] = {};
+        if (std::sscanf(line.c_str(), "%x..%x;%2[A-Za-z]", &first, &last, property) == 3 ||
+            (std::sscanf(line.c_str(), "%x;%2[A-Za-z]", &first, property) == 2 && (last = first))) {
+            for (unsigned code = first; code <= last && code < 0x10000; ++code) {
+                width[code] = property;
+            }
+        }
+    }
+    const std::string repertoire(orvanta::repertoire());  // three-byte UTF-8 sequences only
+    for (std::size_t i = 0; i + 3 <= repertoire.size(); i += 3) {
+        const auto byte = [&](std::size_t k) {
+            return 0x3Fu & static_cast<unsigned char>(repertoire[i + k]);
+        };
+        const unsigned code = (byte(0) & 0x0F) << 12 | byte(1) << 6 | byte(2);
+        EXPECT_EQ(platform::padAmbiguous(repertoire.substr(i, 3)).size(),
+                  width[code] == "A" ? 4u : 3u)
+            << std::hex << code;
+    }
+}
+
+TEST(Terminal, CursorReportsAreTakenOutOfTheInputAndEverythingElseStays) {
+    const struct {
+        std::string bytes;
+        std::optional<int> column;
+        std::string rest;
+    } cases[] = {{"\x1b[12;3R", 3, ""},
+                 {"3\n\x1b[1;2R-1\n", 2, "3\n-1\n"},
+                 {"\x1b[A\x1b[5;7R", 7, "\x1b[A"},
+                 {"\x1b[1;2", {}, "\x1b[1;2"},
+                 {"\x1b[1;9999999R", {}, "\x1b[1;9999999R"}};
+    for (auto c : cases) {
+        EXPECT_EQ(platform::takeCursorReport(c.bytes), c.column) << c.rest;
+        EXPECT_EQ(c.bytes, c.rest);
+    }
+}
+
+// The real program on terminals: only standard output decides the character set; the width is
+// measured only when the terminal is on both streams; its answer, else the option, else the
+// locale decides whether a space follows ambiguous-width characters.
+TEST(Terminal, TheRealProgramChoosesCharsetAndWidthAndTypedBytesSurviveTheProbe) {
+    constexpr Stream P = Stream::Pipe, T = Stream::Terminal;
     const struct {
         Stream in, out;
+        std::string answer;  // to the cursor-position request; "" never answers
         const char* locale;
-        const char* expected;
-    } cases[] = {{Stream::Terminal, Stream::Terminal, "C.UTF-8", "UTF-8"},
-                 {Stream::Terminal, Stream::Terminal, "C", "CP932"},
-                 {Stream::Pipe, Stream::Terminal, "C.UTF-8", "UTF-8"},
-                 {Stream::Terminal, Stream::Pipe, "C.UTF-8", "CP932"}};
-    const std::string screen = quitAtOnce();
+        std::vector<std::string> args;
+        const char* charset;
+        bool probe, padded;
+    } cases[] = {
+        {P, T, "", "C.UTF-8", {}, "UTF-8", false, true},
+        {P, T, "", "C", {}, "CP932", false, true},
+        {T, P, "", "C.UTF-8", {}, "CP932", false, false},
+        {T, T, "\x1b[1;2R", "C.UTF-8", {}, "UTF-8", true, true},
+        {T, T, "\x1b[1;3R", "C.UTF-8", {}, "UTF-8", true, false},
+        {T, T, "", "C.UTF-8", {}, "UTF-8", true, true},
+        {T, T, "", "ja_JP.UTF-8", {}, "UTF-8", true, false},  // installed or not
+        {T, T, "\x1b[1;2R", "C", {"--ambiguous-width=2"}, "CP932", false, false},
+        {P, T, "", "C.UTF-8", {"--ambiguous-width", "2"}, "UTF-8", false, false},
+    };
+    const std::string screen = screenOf("3 1 f5 out -1");  // in test mode: without pauses
     for (const auto& c : cases) {
-        const auto run = testing::runProgram({.input = "-1\n",
+        const auto run = testing::runProgram({.input = "3\n1\nf5\nout\n-1\n",
+                                              .args = c.args,
                                               .env = {std::string("LC_ALL=") + c.locale},
                                               .in = c.in,
-                                              .out = c.out});
+                                              .out = c.out,
+                                              .answer = c.answer});
         EXPECT_EQ(run.status, 0);
-        EXPECT_EQ(run.out, encode(screen, c.expected)) << c.locale << " " << int(c.in);
+        EXPECT_EQ(run.out, encode((c.probe ? kProbe : "") +
+                                      (c.padded ? platform::padAmbiguous(screen) : screen),
+                                  c.charset))
+            << c.answer << c.locale << int(c.in);
+        EXPECT_LT(run.time, std::chrono::milliseconds(1500)) << "the probe waits 200 ms at most";
+    }
+    // Bytes typed before and after the answer, arriving with it, are read as if it never came.
+    const auto typed = testing::runProgram({.env = {"LC_ALL=C.UTF-8"},
+                                            .in = Stream::Terminal,
+                                            .out = Stream::Terminal,
+                                            .answer = "3\n1\nf5\n\x1b[1;3Rout\n-1\n"});
+    EXPECT_EQ(typed.out, kProbe + screen);
+}
+
+TEST(Terminal, TheTerminalsModeIsRestoredAfterTheProbeEvenWhenASignalArrives) {
+    for (const int signal : {0, SIGTERM, SIGINT}) {
+        const auto run = testing::runProgram({.input = "-1\n",
+                                              .env = {"LC_ALL=C.UTF-8"},
+                                              .in = Stream::Terminal,
+                                              .out = Stream::Terminal,
+                                              .answer = "\x1b[1;2R",
+                                              .signal = signal,
+                                              .cooked = true});
+        EXPECT_EQ(run.signal, signal);
+        EXPECT_EQ(run.terminalModes & (ICANON | ECHO), unsigned{ICANON | ECHO}) << signal;
+    }
+}
+
+// The columns a line takes on a terminal that draws ambiguous-width characters narrow (as
+// wcwidth says, which is what tmux follows), and where each of `marks` starts.
+std::pair<int, std::vector<int>> layout(const std::string& line, std::u32string_view marks) {
+    std::mbstate_t state{};
+    int column = 0;
+    std::vector<int> found;
+    for (const char* p = line.data(); p < line.data() + line.size();) {
+        wchar_t character = 0;
+        p += std::mbrtowc(&character, p, static_cast<std::size_t>(line.data() + line.size() - p),
+                          &state);
+        if (marks.find(static_cast<char32_t>(character)) != std::u32string_view::npos) {
+            found.push_back(column);
+        }
+        column += wcwidth(character);
+    }
+    return {column, found};
+}
+
+TEST(Terminal, OnANarrowTerminalTheBoardLinesUp) {
+    const auto run = testing::runProgram({.input = "3\n1\nf5\nout\n-1\n",
+                                          .env = {"LC_ALL=C.UTF-8"},
+                                          .in = Stream::Terminal,
+                                          .out = Stream::Terminal,
+                                          .answer = "\x1b[1;2R"});
+    std::locale::global(std::locale("C.UTF-8"));
+    std::istringstream lines(run.out.substr(run.out.find("    a")));
+    std::string line;
+    std::getline(lines, line);
+    const auto [width, letters] = layout(line, U"abcdefgh");
+    std::vector<int> bars;
+    for (int i = 0; i < 17 && std::getline(lines, line); ++i) {
+        const auto [lineWidth, marks] = layout(line, U"│┌┐└┘├┤┬┴┼");
+        EXPECT_EQ(lineWidth, width) << line;
+        EXPECT_EQ(marks, i == 0 ? marks : bars) << line;
+        bars = marks;
+    }
+    std::locale::global(std::locale::classic());
+    ASSERT_EQ(bars.size(), 9u);
+    for (std::size_t i = 0; i < letters.size(); ++i) {
+        EXPECT_TRUE(bars[i] < letters[i] && letters[i] < bars[i + 1]) << "column " << i;
     }
 }
 

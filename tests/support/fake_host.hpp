@@ -35,6 +35,10 @@ class FakeHost final : public platform::Host {
     }
     bool outputIsTerminal() override { return terminal; }
     std::string localeCharset() override { return locale; }
+    std::string localeName() override { return "C.UTF-8"; }
+    std::optional<int> measureColumns(std::string_view, std::chrono::milliseconds) override {
+        return columns;
+    }
 
     const std::string& output() const { return output_; }
     // The output decoded from CP932, with every pause marked where it fell as "{pause N}".
@@ -47,8 +51,9 @@ class FakeHost final : public platform::Host {
     std::time_t clock = 1'700'000'000;
     bool terminal = false;
     std::string locale = "UTF-8";
-    bool closed = false;       // every write fails, as if standard output were closed
-    std::size_t chunk = 4096;  // bytes handed out per read, to split words across reads
+    std::optional<int> columns;  // the terminal's answer to the width probe
+    bool closed = false;         // every write fails, as if standard output were closed
+    std::size_t chunk = 4096;    // bytes handed out per read, to split words across reads
 
   private:
     std::string input_;

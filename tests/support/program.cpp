@@ -19,15 +19,17 @@ namespace orvanta::testing {
 
 namespace {
 
-// A pseudo-terminal in raw mode: {master, slave}.
-std::array<int, 2> openTerminal() {
+// A pseudo-terminal in raw or cooked mode: {master, slave}.
+std::array<int, 2> openTerminal(bool cooked) {
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
     grantpt(master);
     unlockpt(master);
     const int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
     termios settings{};
     tcgetattr(slave, &settings);
-    cfmakeraw(&settings);
+    if (!cooked) {
+        cfmakeraw(&settings);
+    }
     tcsetattr(slave, TCSANOW, &settings);
     return {master, slave};
 }
@@ -46,7 +48,7 @@ std::vector<char*> pointers(std::vector<std::string>& texts) {
 ProgramRun runProgram(const Launch& launch) {
     std::array<int, 2> in{-1, -1}, out{-1, -1}, terminal{-1, -1};
     if (launch.in == Stream::Terminal || launch.out == Stream::Terminal) {
-        terminal = openTerminal();
+        terminal = openTerminal(launch.cooked);
     }
     if ((launch.in == Stream::Pipe && pipe(in.data()) != 0) ||
         (launch.out != Stream::Terminal && pipe(out.data()) != 0)) {
@@ -60,6 +62,7 @@ ProgramRun runProgram(const Launch& launch) {
     }
     std::vector<char*> argv = pointers(args), envp = pointers(env);
     FILE* err = std::tmpfile();
+    const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
         dup2(launch.in == Stream::Terminal ? terminal[1] : in[0], 0);
@@ -68,10 +71,8 @@ ProgramRun runProgram(const Launch& launch) {
         for (const int fd : {in[0], in[1], out[0], out[1], terminal[0], terminal[1]}) {
             close(fd);
         }
-        for (const auto& [stream, fd] : {std::pair{launch.in, 0}, std::pair{launch.out, 1}}) {
-            if (stream == Stream::Closed) {
-                close(fd);
-            }
+        if (launch.out == Stream::Closed) {
+            close(1);
         }
         // This process ignores SIGPIPE; the program must not inherit that, or a missing
         // protection of its own would go unnoticed.
@@ -112,11 +113,26 @@ ProgramRun runProgram(const Launch& launch) {
             break;  // end of the pipe, or EIO once the terminal has no program left
         }
         result.out.append(buffer, static_cast<std::size_t>(n));
+        const auto asked = result.out.find("\x1b[6n");
+        if (asked != std::string::npos &&
+            asked + 4 > result.out.size() - static_cast<std::size_t>(n)) {
+            if (launch.signal != 0) {
+                kill(pid, launch.signal);
+            } else if (write(terminal[0], launch.answer.data(), launch.answer.size()) < 0) {
+                ADD_FAILURE() << "cannot answer";
+            }
+        }
     }
     int status = 0;
     waitpid(pid, &status, 0);
     feeder.join();
+    result.time = std::chrono::steady_clock::now() - start;
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    termios modes{};
+    if (terminal[0] >= 0 && tcgetattr(terminal[0], &modes) == 0) {
+        result.terminalModes = static_cast<unsigned>(modes.c_lflag);
+    }
     close(out[0]);
     close(terminal[0]);
     std::rewind(err);

@@ -1,0 +1,41 @@
+// libFuzzer harness for the parsers of untrusted text. The first byte chooses the parser, the
+// rest is its input. Each must return (no crash, no hang) and keep its promises.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/options.hpp"
+#include "platform/terminal.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
+    switch (data[0] % 3) {
+        case 0: {  // command-line arguments, separated by NUL bytes
+            std::vector<std::string> arguments;
+            for (std::size_t from = 0; from <= text.size();) {
+                const std::size_t end = std::min(text.find('\0', from), text.size());
+                arguments.push_back(text.substr(from, end - from));
+                from = end + 1;
+            }
+            orvanta::parseOptions(arguments);
+            break;
+        }
+        case 1: {  // a terminal's input: a report taken out leaves all other bytes in order
+            std::string bytes = text;
+            if (orvanta::platform::takeCursorReport(bytes) && bytes.size() >= text.size()) {
+                std::abort();
+            }
+            break;
+        }
+        default:  // a locale name from the environment
+            orvanta::platform::charsetFromLocaleName(text);
+            orvanta::platform::isEastAsianLocale(text);
+            break;
+    }
+    return 0;
+}
