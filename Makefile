@@ -1,27 +1,31 @@
 # Thin wrapper over the CMake presets: `make run` plays, `make test` runs every test.
-PRESET ?= dev
-BUILD  := build
+BUILD := build
 
-.PHONY: all configure build run test install deb asan bench fuzz soak format format-check clean
+.PHONY: all build run test install deb asan bench fuzz soak format format-check clean
 
 all: build
 
-configure:
-	cmake --preset $(PRESET)
-
-build: configure
-	cmake --build --preset $(PRESET) --parallel
+# A player's build: the game alone, whatever test libraries the machine has.
+build:
+	cmake --preset dev -DORVANTA_TESTS=AUTO -DORVANTA_BENCH=AUTO
+	cmake --build --preset dev --parallel --target orvanta
 
 run: build
 	./$(BUILD)/orvanta
 
-test: build
-	ctest --preset $(PRESET) --parallel 2
+# Everything: the game, its tests (GoogleTest required), the benchmarks when Google Benchmark
+# is installed, then every test.
+test:
+	cmake --preset dev -DORVANTA_TESTS=ON -DORVANTA_BENCH=AUTO
+	cmake --build --preset dev --parallel
+	ctest --preset dev --parallel 2
 
-# Installs the program and its manual page under PREFIX (DESTDIR is honoured as well).
+# Installs the stripped program, its manual page and its copyright under PREFIX (DESTDIR is
+# honoured as well).
 PREFIX ?= /usr/local
 install: build
-	cmake --install $(BUILD) --prefix $(PREFIX)
+	cmake --build --preset dev --parallel --target manpage changelog
+	cmake --install $(BUILD) --prefix $(PREFIX) --strip
 
 # A .deb laid out as Debian's games (/usr/games/orvanta, the page in man6), then checked.
 deb:

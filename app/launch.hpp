@@ -3,10 +3,19 @@
 #include <string>
 #include <vector>
 
+#include "app/options.hpp"
+
 namespace orvanta {
 
-// The program as its command line asks for it: the usage text, a complaint about bad use, or the
-// game. Returns the exit status: 0 done, 1 the output failed, 2 bad use of the command line.
+// The game as the options set it up: the console, the record file, the seeds, then the title
+// and the menu until the user quits or the input ends. Returns the exit status: 0 done, 1
+// reading standard input failed, 2 an option's value cannot be used (with the complaint on
+// standard error and nothing shown).
+int run(const Options& options = {});
+
+// The program as its command line asks for it: the usage or version text, a complaint about bad
+// use, or the game. Returns the exit status: that of `run`, 1 when the output failed, 2 for bad
+// use of the command line.
 int launch(const std::vector<std::string>& arguments);
 
 }  // namespace orvanta

@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <chrono>
-#include <memory>
 
 #include "app/test_mode.hpp"
 #include "game/game.hpp"
@@ -95,11 +94,7 @@ std::optional<int> menuNumber(const platform::Word& word) {
     return value;
 }
 
-int run(const Options& options) {
-    console().followTestMode(testMode);
-    console().setRepertoire(std::string(kRepertoire));
-    console().measureTerminal(options.ambiguousWidth);
-    auto game = std::make_unique<Game>();
+void menu(Game& game) {
     console().line(" -Orvanta-", 2);
     for (;;) {
         showMenu();
@@ -108,15 +103,15 @@ int run(const Options& options) {
         switch (choice) {
             case kQuit:
                 console().line("　終了します");
-                return 0;
+                return;
             case kCredits:
                 showCredits();
                 break;
             case kTwoHumans:
-                playGame(*game, Game::kTwoHumans);
+                playGame(game, Game::kTwoHumans);
                 break;
             case kAgainstComputer:
-                playGame(*game, Game::kHumanAgainstComputer);
+                playGame(game, Game::kHumanAgainstComputer);
                 break;
             case kSwitchMode:
                 console().line(testMode ? " 通常モードへ移行します" : " テストモードへ移行します");
@@ -126,7 +121,7 @@ int run(const Options& options) {
             case kLastResult:
                 console().line(" 前回の結果を表示します", 2);
                 console().pause(kPause);
-                game->showLast();
+                game.showLast();
                 break;
         }
     }

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-#include "app/options.hpp"
+#include "game/game.hpp"
 #include "platform/console.hpp"
 
 namespace orvanta {
@@ -15,8 +15,7 @@ std::optional<int> menuNumber(const platform::Word& word);
 // Every character beyond ASCII that the program may write.
 std::string_view repertoire();
 
-// The game: title, then the menu until the user quits or the input ends, on the console set up
-// as the options say. Returns the exit status.
-int run(const Options& options = {});
+// The title, then the menu until the user quits or the input ends.
+void menu(Game& game);
 
 }  // namespace orvanta

@@ -2,9 +2,9 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
-#include <optional>
 
 namespace orvanta {
 
@@ -12,46 +12,75 @@ namespace {
 
 // The value getopt_long returns for each option: its short letter, or a number past every
 // character for options without one.
-enum Id : int { kHelp = 'h', kAmbiguousWidth = 256 };
+enum Id : int {
+    kHelp = 'h',
+    kVersion = 'V',
+    kAmbiguousWidth = 256,
+    kSeed,
+    kPauseScale,
+    kCharset,
+    kTestMode,
+    kRecord,
+};
 
 struct Spec {
     const char* name;
-    int argument;  // no_argument or required_argument
     Id id;
-    const char* value;  // the value's name in the usage text
+    const char* value;  // the value's name in the usage text; none: the option takes no value
     const char* help;
 };
 
 // One table drives the parser and the usage text.
-constexpr std::array<Spec, 2> kSpecs = {{
-    {"help", no_argument, kHelp, nullptr, "show this help and exit"},
-    {"ambiguous-width", required_argument, kAmbiguousWidth, "N",
-     "draw for a terminal that shows ambiguous-width characters N (1 or 2) columns wide"},
+constexpr std::array<Spec, 8> kSpecs = {{
+    {"help", kHelp, nullptr, "show this help and exit"},
+    {"version", kVersion, nullptr, "show the version and exit"},
+    {"seed", kSeed, "N", "reproducible games: seed with N, N+1, ... instead of the clock"},
+    {"pause-scale", kPauseScale, "F", "make every pause F (0 to 10) times as long; 0: no pauses"},
+    {"test-mode", kTestMode, nullptr, "start in test mode (no pauses, traces of the search)"},
+    {"record", kRecord, "FILE", "append every game that ends to FILE as a GGF record"},
+    {"charset", kCharset, "NAME", "write in character set NAME on any output (e.g. UTF-8)"},
+    {"ambiguous-width", kAmbiguousWidth, "N",
+     "draw for a terminal showing ambiguous-width characters N (1 or 2) columns wide"},
 }};
 
-// A whole decimal number from `low` to `high`, nothing else.
-std::optional<long long> number(const char* text, long long low, long long high) {
+const Spec& spec(Id id) {
+    return *std::find_if(kSpecs.begin(), kSpecs.end(), [id](const Spec& s) { return s.id == id; });
+}
+
+std::string quoted(std::string_view text) {
+    std::string result = "'";
+    return result.append(text).append("'");
+}
+
+std::string invalid(Id id, std::string_view value, std::string_view expected) {
+    return "invalid value " + quoted(value) + " for --" + spec(id).name + " (" +
+           std::string(expected) + ")";
+}
+
+// A whole decimal number from 0 to `high`: digits only, no sign.
+std::optional<long long> number(std::string_view text, long long high) {
     long long value = 0;
-    const std::string_view view(text);
-    const auto [end, error] = std::from_chars(view.data(), view.data() + view.size(), value);
-    if (error != std::errc() || end != view.data() + view.size() || value < low || value > high) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || text[0] < '0' || text[0] > '9' || error != std::errc() ||
+        end != text.data() + text.size() || value > high) {
         return std::nullopt;
     }
     return value;
 }
 
-std::string quoted(std::string_view text) {
-    return "'" + std::string(text) + "'";
-}
-
-std::string invalidValue(Id id, const char* expected) {
-    for (const Spec& spec : kSpecs) {
-        if (spec.id == id) {
-            return "invalid value " + quoted(optarg) + " for --" + spec.name + " (" + expected +
-                   ")";
-        }
+// A decimal from 0 to `high`: digits with at most one point among them, no sign, no exponent.
+std::optional<double> decimal(std::string_view text, double high) {
+    const auto digits =
+        std::count_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const auto points = std::count(text.begin(), text.end(), '.');
+    double value = 0;
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    if (digits == 0 || points > 1 || digits + points != static_cast<long>(text.size()) ||
+        error != std::errc() || end != text.data() + text.size() || value > high) {
+        return std::nullopt;
     }
-    return "invalid value " + quoted(optarg);
+    return value;
 }
 
 }  // namespace
@@ -59,11 +88,12 @@ std::string invalidValue(Id id, const char* expected) {
 std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& arguments) {
     std::vector<option> longOptions;
     std::string shortOptions = ":";  // a missing value is told apart from an unknown option
-    for (const Spec& spec : kSpecs) {
-        longOptions.push_back({spec.name, spec.argument, nullptr, spec.id});
-        if (spec.id < 256) {
-            shortOptions += static_cast<char>(spec.id);
-            shortOptions += spec.argument == required_argument ? ":" : "";
+    for (const Spec& s : kSpecs) {
+        const int argument = s.value != nullptr ? required_argument : no_argument;
+        longOptions.push_back({s.name, argument, nullptr, s.id});
+        if (s.id < 256) {
+            shortOptions += static_cast<char>(s.id);
+            shortOptions += s.value != nullptr ? ":" : "";
         }
     }
     longOptions.push_back({nullptr, 0, nullptr, 0});
@@ -77,22 +107,53 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
 
     Options options;
     optind = 0;  // getopt_long keeps its place in globals: start afresh on every call
-    opterr = 0;  // and say nothing: the messages are ours
+    opterr = 0;  // and says nothing: the messages are ours
     const int argc = static_cast<int>(texts.size());
     for (int id; (id = getopt_long(argc, argv.data(), shortOptions.c_str(), longOptions.data(),
                                    nullptr)) != -1;) {
+        const std::string_view value = optarg != nullptr ? optarg : "";
         const std::string given = argv[static_cast<std::size_t>(optind - 1)];
         const std::string name = given.substr(0, given.find('='));
         switch (id) {
             case kHelp:
                 options.help = true;
                 break;
-            case kAmbiguousWidth:
-                if (const auto n = number(optarg, 1, 2)) {
-                    options.ambiguousWidth = static_cast<int>(*n);
-                } else {
-                    return UsageError{invalidValue(kAmbiguousWidth, "1 or 2")};
+            case kVersion:
+                options.version = true;
+                break;
+            case kTestMode:
+                options.testMode = true;
+                break;
+            case kAmbiguousWidth: {
+                const auto n = number(value, 2);
+                if (!n || *n == 0) {
+                    return UsageError{invalid(kAmbiguousWidth, value, "1 or 2")};
                 }
+                options.ambiguousWidth = static_cast<int>(*n);
+                break;
+            }
+            case kSeed: {
+                const auto n = number(value, 0xFFFF'FFFF);
+                if (!n) {
+                    return UsageError{invalid(kSeed, value, "a whole number from 0 to 4294967295")};
+                }
+                options.seed = static_cast<std::uint32_t>(*n);
+                break;
+            }
+            case kPauseScale: {
+                const auto f = decimal(value, 10);
+                if (!f) {
+                    return UsageError{invalid(kPauseScale, value, "a decimal from 0 to 10")};
+                }
+                options.pauseScale = *f;
+                break;
+            }
+            case kCharset:
+            case kRecord:
+                if (value.empty()) {
+                    return UsageError{invalid(static_cast<Id>(id), value, "it may not be empty")};
+                }
+                (id == kCharset ? options.charset : options.record) = value;
                 break;
             case ':':
                 return UsageError{given.starts_with("--")
@@ -117,19 +178,26 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
 std::string usage() {
     std::string text =
         "Usage: orvanta [OPTION]...\n"
-        "Play Reversi in the console, in Japanese. Without options: the menu, exactly as ever.\n"
+        "Play Reversi in the console, in Japanese. Without options: the menu, as ever.\n"
         "\n";
-    for (const Spec& spec : kSpecs) {
-        std::string left = spec.id < 256 ? std::string("  -") + static_cast<char>(spec.id) + ", "
-                                         : std::string("      ");
-        left += std::string("--") + spec.name;
-        if (spec.value != nullptr) {
-            left += std::string("=") + spec.value;
+    for (const Spec& s : kSpecs) {
+        std::string left = s.id < 256 ? std::string("  -") + static_cast<char>(s.id) + ", "
+                                      : std::string("      ");
+        left.append("--").append(s.name);
+        if (s.value != nullptr) {
+            left.append("=").append(s.value);
         }
-        left.resize(std::max<std::size_t>(left.size() + 2, 26), ' ');
-        text += left + spec.help + "\n";
+        left.resize(std::max<std::size_t>(left.size() + 2, 28), ' ');
+        text += left + s.help + "\n";
     }
     return text;
+}
+
+std::string versionText() {
+    return "orvanta " ORVANTA_VERSION
+           "\n"
+           "Copyright (C) 2026 the Orvanta developers. MIT licence: free to use, change and "
+           "share.\n";
 }
 
 }  // namespace orvanta

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -9,9 +11,19 @@ namespace orvanta {
 // What the command line asks for. No arguments at all means today's game, exactly.
 struct Options {
     bool help = false;
+    bool version = false;
     // How many columns the terminal draws an East Asian ambiguous-width character in: 1 or 2,
     // or 0 to find out.
     int ambiguousWidth = 0;
+    // The first seed of a reproducible run; without it every seeding takes the clock.
+    std::optional<std::uint32_t> seed;
+    // Every pause lasts this many times its length; 0 removes them.
+    double pauseScale = 1;
+    // The character set to write in, on any output; "" leaves the choice to the program.
+    std::string charset;
+    bool testMode = false;
+    // The file every game that ends is appended to; "" keeps no record.
+    std::string record;
 };
 
 // Bad use of the command line: what is wrong, in one line.
@@ -20,10 +32,13 @@ struct UsageError {
 };
 
 // Parses the arguments (without the program's name) the GNU way: long options as --name=value
-// or --name value, short ones where they exist, no operands.
+// or --name value, short ones where they exist, no operands. Values are checked for their form
+// and range; whether a character set or a file is usable is for the caller to find out.
 std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& arguments);
 
 // The --help text: how to call the program and every option, one line each.
 std::string usage();
+// The --version text.
+std::string versionText();
 
 }  // namespace orvanta

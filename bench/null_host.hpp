@@ -10,6 +10,7 @@ class NullHost final : public platform::Host {
   public:
     bool write(std::string_view) override { return true; }
     std::ptrdiff_t read(char*, std::size_t) override { return 0; }
+    void writeError(std::string_view) override {}
     std::time_t now() override { return clock_++; }
     void sleep(std::chrono::milliseconds) override {}
     bool outputIsTerminal() override { return false; }

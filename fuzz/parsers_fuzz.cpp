@@ -33,9 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         default:  // a locale name from the environment
-            orvanta::platform::charsetFromLocaleName(text);
-            orvanta::platform::isEastAsianLocale(text);
-            break;
+            orvanta::platform::isEastAsianLocale(orvanta::platform::charsetFromLocaleName(text));
     }
     return 0;
 }

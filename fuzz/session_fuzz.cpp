@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/menu.hpp"
+#include "app/launch.hpp"
 #include "app/test_mode.hpp"
 #include "tests/support/fake_host.hpp"
 

@@ -33,19 +33,23 @@ void writeCounts(const Board& board) {
 void Game::seat(int mode) {
     if (mode == kTwoHumans) {
         seats_ = {std::make_unique<Player>(), std::make_unique<Player>()};
+        players_ = {"human", "human"};
     } else if (mode == kHumanAgainstComputer) {
-        platform::seedFromClock();
+        platform::reseed();
         const bool humanFirst = platform::generator()() % 2 == 0;
         console().write(humanFirst ? " 先攻です" : " 後攻です");
         if (humanFirst) {
             seats_ = {std::make_unique<Player>(), std::make_unique<PC>()};
+            players_ = {"human", "orvanta"};
         } else {
             seats_ = {std::make_unique<PC>(), std::make_unique<Player>()};
+            players_ = {"orvanta", "human"};
         }
         console().pause(kPause);
         console().endLine(2);
     } else {
         seats_ = {std::make_unique<PC>(), std::make_unique<PC>()};
+        players_ = {"orvanta", "orvanta"};
     }
 }
 
@@ -64,6 +68,7 @@ void Game::play() {
     side_ = kBlack;
     board_.reset();
     history_.clear();
+    moves_.clear();
     for (;;) {
         console().write(side_ == kBlack ? " ─黒の手番─" : " ─白の手番─");
         console().pause(kPause);
@@ -72,6 +77,7 @@ void Game::play() {
         if (!board_.hasMove(side_)) {
             trace(" : \n : -- can't put...");
             console().line(" 置くことのできる場所がありません", 3);
+            moves_.push_back({side_, std::nullopt});
             side_ = opponent(side_);
             console().pause(kPause);
             continue;
@@ -81,10 +87,12 @@ void Game::play() {
         move = seats_[static_cast<std::size_t>(side_)]->select(board_, side_);
         if (move.getX() == 0 && move.getY() == 0) {
             console().line(" 終了します", 2);
+            keepRecord(std::nullopt);
             return;
         }
         board_.place(move, side_);
         history_.add(move, side_);
+        moves_.push_back({side_, move});
         board_.print();
         console().endLine();
         console().write(" ", squareName(move), "に置きました");
@@ -114,6 +122,14 @@ void Game::finish() {
     const int white = board_.count(kWhite);
     console().line(black < white ? " 白の勝ち！" : black == white ? " 引き分け" : " 黒の勝ち！", 2);
     console().pause(kPause);
+    const int empty = board_.count(kEmpty);
+    keepRecord(black > white ? black + empty - white : black < white ? black - white - empty : 0);
+}
+
+void Game::keepRecord(std::optional<int> margin) {
+    if (records_ != nullptr) {
+        records_->append(ggfRecord(moves_, players_, console().now(), margin));
+    }
 }
 
 }  // namespace orvanta

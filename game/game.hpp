@@ -3,9 +3,14 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "board/board.hpp"
 #include "game/history.hpp"
+#include "game/record.hpp"
+#include "platform/append_file.hpp"
 #include "players/turn.hpp"
 
 namespace orvanta {
@@ -27,6 +32,9 @@ class Game {
     void unseat();
     // Lists the last game's moves and the counts of the position it left.
     void showLast() const;
+    // Appends every game that ends, finished or abandoned, to `file` as a GGF record; the
+    // screen stays the same.
+    void keepRecordsIn(platform::AppendFile& file) { records_ = &file; }
 
     const Board& board() const { return board_; }
     const History& history() const { return history_; }
@@ -34,11 +42,17 @@ class Game {
   private:
     // Prints the end of the game and the result.
     void finish();
+    // Appends the game to the record file, if there is one; `margin` as `ggfRecord` takes it.
+    void keepRecord(std::optional<int> margin);
 
     Board board_;
     History history_;
     std::array<std::unique_ptr<Turn>, 2> seats_;
     std::int32_t side_ = kBlack;
+    // For the record file: who plays each colour, and every move and pass of the game.
+    std::array<std::string, 2> players_;
+    std::vector<RecordedMove> moves_;
+    platform::AppendFile* records_ = nullptr;
 };
 
 }  // namespace orvanta

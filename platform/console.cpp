@@ -1,6 +1,9 @@
 #include "platform/console.hpp"
 
+#include <cerrno>
 #include <charconv>
+#include <cmath>
+#include <cstring>
 
 #include "platform/terminal.hpp"
 
@@ -23,6 +26,9 @@ constexpr std::chrono::milliseconds kProbeLimit(200);
 
 }  // namespace
 
+OutputFailed::OutputFailed(int error)
+    : std::runtime_error(std::string("write error: ") + std::strerror(error)) {}
+
 Console::Console(Host& host) : host_(&host), testMode_(&kTestModeOff) {
     attach(host);
 }
@@ -33,6 +39,12 @@ void Console::attach(Host& host) {
     chooseCharset();
     inputPos_ = inputEnd_ = 0;
     inputEnded_ = false;
+    inputError_ = 0;
+}
+
+void Console::forceCharset(std::string charset) {
+    forcedCharset_ = std::move(charset);
+    chooseCharset();
 }
 
 void Console::setRepertoire(std::string utf8) {
@@ -42,7 +54,9 @@ void Console::setRepertoire(std::string utf8) {
 
 void Console::chooseCharset() {
     std::string charset = kFileCharset;
-    if (!repertoire_.empty() && host_->outputIsTerminal()) {
+    if (!forcedCharset_.empty()) {
+        charset = forcedCharset_;
+    } else if (!repertoire_.empty() && host_->outputIsTerminal()) {
         const std::string local = host_->localeCharset();
         if (!local.empty() && Converter::canRepresent(local, repertoire_)) {
             charset = local;
@@ -87,8 +101,12 @@ void Console::endLine(int count) {
 
 void Console::send(std::string_view bytes) {
     if (!host_->write(bytes)) {
-        throw OutputClosed();
+        throw OutputFailed(errno);
     }
+}
+
+void Console::error(std::string_view message) {
+    host_->writeError("orvanta: " + std::string(message) + "\n");
 }
 
 int Console::nextByte() {
@@ -99,6 +117,7 @@ int Console::nextByte() {
         const std::ptrdiff_t got = host_->read(input_.data(), input_.size());
         if (got <= 0) {
             inputEnded_ = true;
+            inputError_ = got < 0 ? errno : 0;
             return -1;
         }
         inputPos_ = 0;
@@ -128,8 +147,9 @@ std::optional<Word> Console::readWord() {
 }
 
 void Console::pause(std::chrono::milliseconds duration) {
-    if (!testMode()) {
-        host_->sleep(duration);
+    if (!testMode() && pauseScale_ > 0) {
+        host_->sleep(std::chrono::milliseconds(
+            std::llround(static_cast<double>(duration.count()) * pauseScale_)));
     }
 }
 

@@ -29,10 +29,11 @@ struct Word {
     bool is(std::string_view text) const { return !truncated && bytes == text; }
 };
 
-// Thrown when standard output can no longer be written; the program then stops.
-class OutputClosed : public std::runtime_error {
+// Thrown when standard output can no longer be written; the program then stops. The message
+// names the cause, as in "write error: No space left on device".
+class OutputFailed : public std::runtime_error {
   public:
-    OutputClosed() : std::runtime_error("standard output is closed") {}
+    explicit OutputFailed(int error);
 };
 
 // The program's console: everything it writes and reads, its pauses and its clock, all through
@@ -44,6 +45,10 @@ class Console {
 
     // Switches to another host (tests use this) and chooses the output character set for it.
     void attach(Host& host);
+    // Writes in `charset` on every output, instead of choosing; "" goes back to choosing.
+    void forceCharset(std::string charset);
+    // Every pause lasts `scale` times its length; 0 removes them.
+    void setPauseScale(double scale) { pauseScale_ = scale; }
     // Tells the console every character the program writes, so that a terminal gets its own
     // character set only when that set can show all of them. Called once at start-up.
     void setRepertoire(std::string utf8);
@@ -82,8 +87,12 @@ class Console {
 
     // The next word of standard input, or nothing at its end or when reading fails.
     std::optional<Word> readWord();
+    // Why reading standard input failed (an errno value), or 0 when it did not.
+    int inputError() const { return inputError_; }
+    // Writes "orvanta: " and the message as one line on standard error.
+    void error(std::string_view message);
 
-    // Sleeps unless test mode is on.
+    // Sleeps, as long as the pause scale says, unless test mode is on.
     void pause(std::chrono::milliseconds duration);
     std::time_t now() { return host_->now(); }
 
@@ -104,6 +113,9 @@ class Console {
 
     Host* host_;
     std::string repertoire_;
+    std::string forcedCharset_;
+    double pauseScale_ = 1;
+    int inputError_ = 0;
     std::unique_ptr<Converter> converter_;
     bool padAmbiguous_ = false;
     const bool* testMode_;

@@ -108,6 +108,19 @@ std::ptrdiff_t SystemHost::read(char* buffer, std::size_t size) {
     return got;
 }
 
+void SystemHost::writeError(std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t written = ::write(STDERR_FILENO, text.data(), text.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return;  // nowhere left to complain
+        }
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
 std::time_t SystemHost::now() {
     return std::time(nullptr);
 }
@@ -142,7 +155,9 @@ std::optional<int> SystemHost::measureColumns(std::string_view sample,
         return std::nullopt;
     }
     const RawInput raw;
-    if (!raw.active() || !write("\r" + std::string(sample) + "\x1b[6n")) {
+    std::string probe = "\r";
+    probe.append(sample).append("\x1b[6n");
+    if (!raw.active() || !write(probe)) {
         return std::nullopt;
     }
     std::optional<int> column;

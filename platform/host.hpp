@@ -17,10 +17,13 @@ class Host {
     virtual ~Host() = default;
 
     // Writes every byte to standard output at once (nothing is held back); false when the output
-    // is gone (closed pipe, full disk, ...).
+    // fails (closed pipe, full disk, ...), with errno telling why.
     virtual bool write(std::string_view bytes) = 0;
-    // Reads at most `size` bytes from standard input; 0 at its end, negative when reading fails.
+    // Reads at most `size` bytes from standard input; 0 at its end, negative when reading fails
+    // (with errno telling why).
     virtual std::ptrdiff_t read(char* buffer, std::size_t size) = 0;
+    // Writes one message to standard error.
+    virtual void writeError(std::string_view text) = 0;
     // Calendar time in seconds.
     virtual std::time_t now() = 0;
     virtual void sleep(std::chrono::milliseconds duration) = 0;
@@ -43,6 +46,7 @@ class SystemHost final : public Host {
   public:
     bool write(std::string_view bytes) override;
     std::ptrdiff_t read(char* buffer, std::size_t size) override;
+    void writeError(std::string_view text) override;
     std::time_t now() override;
     void sleep(std::chrono::milliseconds duration) override;
     bool outputIsTerminal() override;

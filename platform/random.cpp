@@ -1,18 +1,38 @@
 #include "platform/random.hpp"
 
-#include <cstdint>
-
 #include "platform/console.hpp"
 
 namespace orvanta::platform {
 
-std::mt19937& generator() {
-    static std::mt19937 engine;
-    return engine;
+namespace {
+
+struct Generator {
+    std::mt19937 engine;
+    std::optional<std::uint32_t> nextSeed;  // set: seeds are counted, not taken from the clock
+};
+
+Generator& state() {
+    static Generator generator;
+    return generator;
 }
 
-void seedFromClock() {
-    generator().seed(static_cast<std::uint32_t>(console().now()));
+}  // namespace
+
+std::mt19937& generator() {
+    return state().engine;
+}
+
+void reseed() {
+    Generator& g = state();
+    if (g.nextSeed) {
+        g.engine.seed((*g.nextSeed)++);  // unsigned: wraps modulo 2^32
+    } else {
+        g.engine.seed(static_cast<std::uint32_t>(console().now()));
+    }
+}
+
+void fixSeeds(std::optional<std::uint32_t> first) {
+    state().nextSeed = first;
 }
 
 }  // namespace orvanta::platform

@@ -157,7 +157,7 @@ class Search {
 }  // namespace
 
 Point PC::select(Board& board, std::int32_t colour) {
-    platform::seedFromClock();
+    platform::reseed();
     return Search(board, colour).run();
 }
 

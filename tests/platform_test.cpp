@@ -2,7 +2,6 @@
 
 #include <stdexcept>
 
-#include "app/menu.hpp"
 #include "platform/console.hpp"
 #include "platform/converter.hpp"
 #include "tests/support/fake_host.hpp"
@@ -33,7 +32,7 @@ TEST(Console, EveryWriteReachesTheHostAtOnceAndAClosedOutputThrows) {
     EXPECT_EQ(fake.host.writes(), 3u);
     EXPECT_EQ(fake.host.text(), " 個数 : 黒石 = -12,\n\n");
     fake.host.closed = true;
-    EXPECT_THROW(console().write("x"), OutputClosed);
+    EXPECT_THROW(console().write("x"), OutputFailed);
 }
 
 TEST(Console, WordsAreRawBytesBetweenCWhiteSpace) {

@@ -52,9 +52,7 @@ TEST(PCSelect, ASquareNextToAnEmptyCornerWaitsForTwoHundredCountedTriesExactly) 
         const Choice traced = choose(rows, c.second, true);
         EXPECT_EQ(traced.square, Point(2, 2)) << c.second;
         EXPECT_EQ(traced.tests, c.tests) << c.second;
-        const Choice quiet = choose(rows, c.second, false);
-        EXPECT_EQ(quiet.square, Point(2, 2));
-        EXPECT_EQ(quiet.text, "") << "a fruitless best-edge search prints nothing";
+        EXPECT_EQ(choose(rows, c.second, false).text, "") << "fruitless searches print nothing";
     }
 }
 

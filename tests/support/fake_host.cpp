@@ -3,8 +3,11 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
+#include "app/launch.hpp"
 #include "app/test_mode.hpp"
 
 namespace orvanta::testing {
@@ -28,6 +31,11 @@ std::string FakeHost::screen() const {
     return result + fromCp932(output_.substr(from));
 }
 
+std::string readFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
 std::string fromCp932(std::string_view bytes) {
     iconv_t descriptor = iconv_open("UTF-8", "CP932");
     std::string out(bytes.size() * 2 + 4, '\0');
@@ -47,6 +55,12 @@ std::string fromCp932(std::string_view bytes) {
 std::string toCp932(std::string_view utf8) {
     platform::Converter converter("CP932");
     return std::string(converter.convert(utf8));
+}
+
+std::string sessionText(const std::string& input) {
+    ConsoleTest console(input);
+    run();
+    return console.host.text();
 }
 
 ConsoleTest::ConsoleTest(std::string input, bool mode)

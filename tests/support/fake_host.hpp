@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cerrno>
 #include <chrono>
 #include <cstddef>
 #include <ctime>
@@ -17,8 +18,8 @@ namespace orvanta::testing {
 std::string fromCp932(std::string_view bytes);
 std::string toCp932(std::string_view utf8);
 
-// A machine for tests: input comes from a string, output bytes are captured, the clock stands
-// still and pauses are recorded with the number of output bytes written before them.
+// A machine for tests: input comes from a string, output bytes are captured as if written to a
+// file, the clock stands still and pauses are recorded with the output written before them.
 class FakeHost final : public platform::Host {
   public:
     explicit FakeHost(std::string input = {}) : input_(std::move(input)) {}
@@ -26,18 +27,21 @@ class FakeHost final : public platform::Host {
     bool write(std::string_view bytes) override {
         ++writes_;
         output_.append(closed ? "" : bytes);
+        errno = EPIPE;
         return !closed;
     }
+    void writeError(std::string_view text) override { errors += text; }
     std::ptrdiff_t read(char* buffer, std::size_t size) override;
     std::time_t now() override { return clock; }
     void sleep(std::chrono::milliseconds duration) override {
         pauses_.push_back({output_.size(), duration.count()});
     }
-    bool outputIsTerminal() override { return terminal; }
-    std::string localeCharset() override { return locale; }
-    std::string localeName() override { return "C.UTF-8"; }
+    // Standard output is a file: no charset of a locale, no terminal to measure.
+    bool outputIsTerminal() override { return false; }
+    std::string localeCharset() override { return ""; }
+    std::string localeName() override { return ""; }
     std::optional<int> measureColumns(std::string_view, std::chrono::milliseconds) override {
-        return columns;
+        return std::nullopt;
     }
 
     const std::string& output() const { return output_; }
@@ -49,11 +53,9 @@ class FakeHost final : public platform::Host {
     std::size_t reads() const { return reads_; }
 
     std::time_t clock = 1'700'000'000;
-    bool terminal = false;
-    std::string locale = "UTF-8";
-    std::optional<int> columns;  // the terminal's answer to the width probe
-    bool closed = false;         // every write fails, as if standard output were closed
-    std::size_t chunk = 4096;    // bytes handed out per read, to split words across reads
+    bool closed = false;       // every write fails, as if standard output were closed
+    std::string errors;        // what was written on standard error
+    std::size_t chunk = 4096;  // bytes handed out per read, to split words across reads
 
   private:
     std::string input_;
@@ -63,6 +65,15 @@ class FakeHost final : public platform::Host {
     std::size_t writes_ = 0;
     std::size_t reads_ = 0;
 };
+
+// The bytes of a file, and of a file of tests/sessions/ such as "f5_normal_mode.in".
+std::string readFile(const std::string& path);
+inline std::string sessionFile(const std::string& name) {
+    return readFile(ORVANTA_SESSIONS_DIR "/" + name);
+}
+
+// The screen, as UTF-8, of a session of the game with this input and no options.
+std::string sessionText(const std::string& input);
 
 // Attaches a FakeHost to the console and sets test mode for one test.
 class ConsoleTest {

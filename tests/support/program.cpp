@@ -7,9 +7,11 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <csignal>
 #include <cstdio>
+#include <iterator>
 #include <thread>
 #include <utility>
 
@@ -34,15 +36,6 @@ std::array<int, 2> openTerminal(bool cooked) {
     return {master, slave};
 }
 
-std::vector<char*> pointers(std::vector<std::string>& texts) {
-    std::vector<char*> result;
-    for (auto& text : texts) {
-        result.push_back(text.data());
-    }
-    result.push_back(nullptr);
-    return result;
-}
-
 }  // namespace
 
 ProgramRun runProgram(const Launch& launch) {
@@ -60,7 +53,12 @@ ProgramRun runProgram(const Launch& launch) {
     for (char** entry = environ; *entry != nullptr; ++entry) {
         env.emplace_back(*entry);  // the first of equal names wins
     }
-    std::vector<char*> argv = pointers(args), envp = pointers(env);
+    std::vector<char*> argv, envp;
+    for (auto [texts, pointers] : {std::pair{&args, &argv}, std::pair{&env, &envp}}) {
+        std::transform(texts->begin(), texts->end(), std::back_inserter(*pointers),
+                       [](std::string& text) { return text.data(); });
+        pointers->push_back(nullptr);
+    }
     FILE* err = std::tmpfile();
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
@@ -73,6 +71,12 @@ ProgramRun runProgram(const Launch& launch) {
         }
         if (launch.out == Stream::Closed) {
             close(1);
+        }
+        if (launch.out == Stream::Full) {
+            dup2(open("/dev/full", O_WRONLY), 1);
+        }
+        if (launch.in == Stream::Directory) {
+            dup2(open("/", O_RDONLY), 0);
         }
         // This process ignores SIGPIPE; the program must not inherit that, or a missing
         // protection of its own would go unnoticed.

@@ -7,7 +7,8 @@
 namespace orvanta::testing {
 
 // How one of the real program's standard streams is connected.
-enum class Stream { Pipe, Terminal, Closed, BrokenPipe };  // Closed and BrokenPipe: output only
+// Closed, BrokenPipe and Full (/dev/full) are for standard output, Directory for standard input.
+enum class Stream { Pipe, Terminal, Closed, BrokenPipe, Full, Directory };
 
 struct Launch {
     std::string input;

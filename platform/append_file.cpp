@@ -1,0 +1,45 @@
+#include "platform/append_file.hpp"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/console.hpp"
+
+namespace orvanta::platform {
+
+AppendFile::AppendFile(std::string path) : path_(std::move(path)) {
+    descriptor_ = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (descriptor_ < 0) {
+        openError_ = std::strerror(errno);
+    }
+}
+
+AppendFile::~AppendFile() {
+    if (descriptor_ >= 0) {
+        ::close(descriptor_);
+    }
+}
+
+void AppendFile::append(std::string_view line) {
+    std::string text = std::string(line) + "\n";
+    std::string_view left = text;
+    while (!left.empty()) {
+        const ssize_t written = ::write(descriptor_, left.data(), left.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            if (!reported_) {
+                reported_ = true;
+                console().error(path_ + ": " + std::strerror(written < 0 ? errno : ENOSPC));
+            }
+            return;
+        }
+        left.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+}  // namespace orvanta::platform
