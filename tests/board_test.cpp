@@ -134,34 +134,5 @@ TEST(Board, CopyFromTakesSquaresAndFlagsButNotTheFrame) {
     EXPECT_EQ(target.get(5, 5), kBlack);
 }
 
-// The number of move sequences of a given length from a position.
-long long perft(Board& board, std::int32_t colour, int depth) {
-    if (depth == 0) {
-        return 1;
-    }
-    Board probe;
-    EXPECT_TRUE(probe.copyFrom(board).hasMove(colour)) << "no pass happens this early";
-    long long total = 0;
-    for (std::int32_t x = 1; x <= 8; ++x) {
-        for (std::int32_t y = 1; y <= 8; ++y) {
-            if (board.canPlace(x, y, colour)) {
-                Board child;
-                child.copyFrom(board).place(x, y, colour);
-                total += perft(child, opponent(colour), depth - 1);
-            }
-        }
-    }
-    return total;
-}
-
-TEST(Board, PerftCountsFromTheStartMatchTheKnownNumbers) {
-    ConsoleTest console;
-    const long long expected[] = {4, 12, 56, 244, 1396, 8200, 55092, 390216};
-    for (int depth = 1; depth <= 8; ++depth) {
-        Board board;
-        EXPECT_EQ(perft(board, kBlack, depth), expected[depth - 1]) << "depth " << depth;
-    }
-}
-
 }  // namespace
 }  // namespace orvanta
