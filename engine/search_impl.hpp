@@ -39,6 +39,20 @@ std::uint64_t perftOf(Bitboard player, Bitboard opponent, int depth) {
         return static_cast<std::uint64_t>(popcount(moves));
     }
     std::uint64_t total = 0;
+    if (depth == 2) {
+        // The last ply counted in place: a child's moves, or its pass when we can move again.
+        do {
+            const int square = firstSquare(moves);
+            moves &= moves - 1;
+            const Bitboard flipped = Rules::flips(player, opponent, square);
+            const Bitboard mine = player ^ flipped ^ bit(square);
+            const Bitboard replies = Rules::moves(opponent ^ flipped, mine);
+            total += replies != 0 ? static_cast<std::uint64_t>(popcount(replies))
+                     : Rules::moves(mine, opponent ^ flipped) != 0 ? 1
+                                                                   : 0;
+        } while (moves != 0);
+        return total;
+    }
     do {
         const int square = firstSquare(moves);
         moves &= moves - 1;
