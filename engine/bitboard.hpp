@@ -73,7 +73,17 @@ constexpr Bitboard shift(Bitboard b, Direction d) {
     return 0;
 }
 
+// The squares next to any of `b`'s, in all eight directions.
+constexpr Bitboard neighbours(Bitboard b) {
+    Bitboard around = 0;
+    for (const Direction d : kDirections) {
+        around |= shift(b, d);
+    }
+    return around;
+}
+
 static_assert(shift(bit(7), Direction::kRight) == 0, "h1 has no right neighbour");
+static_assert(neighbours(bit(0)) == (bit(1) | bit(8) | bit(9)), "a1 touches b1, a2, b2");
 static_assert(shift(bit(8), Direction::kUpLeft) == 0, "a2 has no upper-left neighbour");
 static_assert(shift(bit(0), Direction::kDownRight) == bit(9), "a1 -> b2");
 

@@ -84,12 +84,15 @@ class Endgame {
   private:
     static constexpr int kHashedEmpties = 10;
     static constexpr int kFastestFirstEmpties = 7;
+    static constexpr int kEtcEmpties = 14;
     static constexpr int kLastEmpties = 4;
     static constexpr int kNoScore = kMinScore - 1;
     // Ordering values: the table's move before all; then fewer replies (corners count twice),
-    // then a move into an odd quadrant.
+    // fewer empty squares next to the mover's discs (where replies come from later), and a move
+    // into an odd quadrant.
     static constexpr int kHashMoveValue = 1 << 20;
     static constexpr int kReplyWeight = 16;
+    static constexpr int kFrontierWeight = 4;
     static constexpr int kParityBonus = 8;
     static constexpr int kMaxMoves = 40;  // more than any position has (33)
 
@@ -103,6 +106,14 @@ class Endgame {
         int square;
         int value;
     };
+    // The child a candidate leads to, from the opponent's side.
+    static Bitboard childPlayer(Bitboard opponent, const Candidate& c) {
+        return opponent ^ c.flipped;
+    }
+    static Bitboard childOpponent(Bitboard player, const Candidate& c) {
+        return player ^ c.flipped ^ bit(c.square);
+    }
+
     // The legal moves with their children's moves, taken best first.
     class MoveList {
       public:
@@ -117,9 +128,24 @@ class Endgame {
                     c.value = kHashMoveValue;
                     continue;
                 }
-                c.value = -kReplyWeight * (popcount(c.replies) + popcount(c.replies & kCorners)) +
+                const Bitboard mine = player ^ c.flipped ^ bit(c.square);
+                const Bitboard frontier = neighbours(mine) & ~(mine | opponent);
+                c.value = -kReplyWeight * (popcount(c.replies) + popcount(c.replies & kCorners)) -
+                          kFrontierWeight * popcount(frontier) +
                           ((odd & bit(c.square)) != 0 ? kParityBonus : 0);
             }
+        }
+        // A score above alpha that the table proves for one of the moves, or kNoScore.
+        int knownCut(const TranspositionTable& table, Bitboard player, Bitboard opponent,
+                     int alpha) const {
+            for (std::size_t i = 0; i < size_; ++i) {
+                const Candidate& c = items_[i];
+                const auto known = table.probe(childPlayer(opponent, c), childOpponent(player, c));
+                if (known && -known->upper > alpha) {
+                    return -known->upper;
+                }
+            }
+            return kNoScore;
         }
         // The best remaining move, or nullptr.
         const Candidate* next() {
@@ -143,14 +169,6 @@ class Endgame {
     };
 
     explicit Endgame(TranspositionTable& table) : table_(table) {}
-
-    // The child a candidate leads to, from the opponent's side.
-    static Bitboard childPlayer(Bitboard opponent, const Candidate& c) {
-        return opponent ^ c.flipped;
-    }
-    static Bitboard childOpponent(Bitboard player, const Candidate& c) {
-        return player ^ c.flipped ^ bit(c.square);
-    }
 
     // Full window (alpha, beta) at a principal-variation node.
     Scored pvs(Bitboard player, Bitboard opponent, int alpha, int beta, Bitboard moves) {
@@ -295,9 +313,16 @@ class Endgame {
                 hashMove = known->move;
             }
         }
-        // 4. Moves best first until one beats alpha.
+        // 4. Enhanced transposition cut-off: a child the table already knows to be bad enough
+        //    for the opponent settles the node without a search.
         const std::uint64_t before = nodes_;
         MoveList list(player, opponent, moves, hashMove);
+        if (hashed && popcount(~(player | opponent)) >= kEtcEmpties) {
+            if (const int cut = list.knownCut(table_, player, opponent, alpha); cut != kNoScore) {
+                return cut;
+            }
+        }
+        // 5. Moves best first until one beats alpha.
         Scored best{kNoScore, kPass};
         while (const Candidate* c = list.next()) {
             const int score =
@@ -309,7 +334,7 @@ class Endgame {
                 }
             }
         }
-        // 5. Keep what was learnt.
+        // 6. Keep what was learnt.
         if (hashed) {
             store(player, opponent, best, alpha, alpha + 1, nodes_ - before);
         }
