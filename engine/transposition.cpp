@@ -66,7 +66,8 @@ void TranspositionTable::store(Bitboard player, Bitboard opponent, const Stored&
             if (old.depth == stored.depth) {
                 merged.lower = std::max(old.lower, stored.lower);
                 merged.upper = std::min(old.upper, stored.upper);
-                if (merged.move == kPass) {
+                // The move goes with the better lower bound: it is the one proven to reach it.
+                if (old.lower > stored.lower || merged.move == kPass) {
                     merged.move = old.move;
                 }
             }
