@@ -91,17 +91,17 @@ constexpr Bitboard legalMoves(Bitboard player, Bitboard opponent) {
 // square must be empty.
 constexpr Bitboard flips(Bitboard player, Bitboard opponent, int square) {
     const auto& rays = detail::kRays[static_cast<std::size_t>(square)];
-    constexpr auto up = [](Direction d) { return static_cast<std::size_t>(d); };
+    constexpr auto at = [](Direction d) { return static_cast<std::size_t>(d); };
     using detail::flipsDown;
     using detail::flipsUp;
-    return flipsUp(player, opponent, rays[up(Direction::kRight)]) |
-           flipsUp(player, opponent, rays[up(Direction::kDown)]) |
-           flipsUp(player, opponent, rays[up(Direction::kDownRight)]) |
-           flipsUp(player, opponent, rays[up(Direction::kDownLeft)]) |
-           flipsDown(player, opponent, rays[up(Direction::kLeft)]) |
-           flipsDown(player, opponent, rays[up(Direction::kUp)]) |
-           flipsDown(player, opponent, rays[up(Direction::kUpRight)]) |
-           flipsDown(player, opponent, rays[up(Direction::kUpLeft)]);
+    return flipsUp(player, opponent, rays[at(Direction::kRight)]) |
+           flipsUp(player, opponent, rays[at(Direction::kDown)]) |
+           flipsUp(player, opponent, rays[at(Direction::kDownRight)]) |
+           flipsUp(player, opponent, rays[at(Direction::kDownLeft)]) |
+           flipsDown(player, opponent, rays[at(Direction::kLeft)]) |
+           flipsDown(player, opponent, rays[at(Direction::kUp)]) |
+           flipsDown(player, opponent, rays[at(Direction::kUpRight)]) |
+           flipsDown(player, opponent, rays[at(Direction::kUpLeft)]);
 }
 
 // The score of a finished game for `player`: the disc difference, the empty squares going to

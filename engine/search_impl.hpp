@@ -65,7 +65,8 @@ std::uint64_t perftOf(Bitboard player, Bitboard opponent, int depth) {
 // An exact endgame search: NegaScout (principal variation search) over the whole game tree.
 // By number of empty squares:
 //   kHashedEmpties and up  null-window search with the table, stability cut-off and
-//                          fastest-first ordering (fewest replies for the opponent);
+//                          fastest-first ordering (fewest replies for the opponent), and
+//                          from kEtcEmpties on a look in the table at every child first;
 //   kFastestFirstEmpties+  the same without the table;
 //   5 up to there          parity order, moves found by trying each empty square;
 //   4 to 1                 fixed solvers over the listed squares.
@@ -84,7 +85,7 @@ class Endgame {
   private:
     static constexpr int kHashedEmpties = 10;
     static constexpr int kFastestFirstEmpties = 7;
-    static constexpr int kEtcEmpties = 14;
+    static constexpr int kEtcEmpties = 12;
     static constexpr int kLastEmpties = 4;
     static constexpr int kNoScore = kMinScore - 1;
     // Ordering values: the table's move before all; then fewer replies (corners count twice),
