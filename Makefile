@@ -39,11 +39,13 @@ asan:
 	cmake --build --preset asan --parallel
 	ctest --preset asan --parallel 2
 
-# Google Benchmark figures of the rules engine and the computer player (optimised build).
+# Google Benchmark figures of the rules and the computer player, then the engine's perft and
+# FFO solving times (optimised build).
 bench:
 	cmake --preset bench
 	cmake --build --preset bench --parallel
 	./build-bench/orvanta_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	./build-bench/engine_bench
 	bench/whole_program.py build-bench
 
 # A short, fixed fuzzing run over the seed corpus (what CI runs); FUZZ_ARGS lengthens it, e.g.

@@ -1,0 +1,41 @@
+#pragma once
+
+// The hot loops (perft and the endgame search) are compiled once per instruction set; the
+// best one this processor runs is picked at run time from a constant table of entry points.
+// Nothing here is mutable: callers pass the Isa, by default bestIsa().
+
+#include <cstdint>
+#include <string_view>
+
+#include "engine/bitboard.hpp"
+
+namespace orvanta::engine {
+
+class TranspositionTable;
+struct SolveResult;
+
+enum class Isa {
+    kPortable,  // any processor: plain 64-bit integer code
+    kAvx2,      // x86-64 with AVX2, BMI1/2, POPCNT and LZCNT (built with GCC only)
+};
+
+std::string_view isaName(Isa isa);
+// Whether this build has the variant and this processor can run it.
+bool isaSupported(Isa isa);
+// The widest supported variant.
+Isa bestIsa();
+
+// The entry points of one variant.
+struct Kernels {
+    Isa isa;
+    Bitboard (*legalMoves)(Bitboard player, Bitboard opponent);
+    Bitboard (*flips)(Bitboard player, Bitboard opponent, int square);
+    std::uint64_t (*perft)(Bitboard player, Bitboard opponent, int depth);
+    SolveResult (*solve)(Bitboard player, Bitboard opponent, int alpha, int beta,
+                         TranspositionTable& table);
+};
+
+// `isa` must be supported.
+const Kernels& kernels(Isa isa);
+
+}  // namespace orvanta::engine

@@ -1,0 +1,469 @@
+#pragma once
+
+// The hot loops as templates over a `Rules` type with two static functions, `moves(player,
+// opponent)` and `flips(player, opponent, square)`. Each instruction-set variant (kernels_*.cpp)
+// instantiates them once with its own Rules. Not for front ends: they use perft.hpp/solve.hpp.
+//
+// Templates only: kernels_avx2.cpp includes this file inside its target region, so that every
+// instantiation is built for AVX2 there. A plain inline function defined here would be built for
+// AVX2 in that file and for any processor in the others, and the linker could keep either copy;
+// such helpers belong in the headers included above, which that file includes first.
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "engine/kernels.hpp"
+#include "engine/parity.hpp"
+#include "engine/rules.hpp"
+#include "engine/solve.hpp"
+#include "engine/stability.hpp"
+#include "engine/transposition.hpp"
+
+namespace orvanta::engine::detail {
+
+template <class Rules>
+std::uint64_t perftOf(Bitboard player, Bitboard opponent, int depth) {
+    if (depth == 0) {
+        return 1;
+    }
+    Bitboard moves = Rules::moves(player, opponent);
+    if (moves == 0) {
+        // A pass is a ply, unless neither side can move: then the game ended too early.
+        if (Rules::moves(opponent, player) == 0) {
+            return 0;
+        }
+        return depth == 1 ? 1 : perftOf<Rules>(opponent, player, depth - 1);
+    }
+    if (depth == 1) {
+        return static_cast<std::uint64_t>(popcount(moves));
+    }
+    std::uint64_t total = 0;
+    if (depth == 2) {
+        // The last ply counted in place: a child's moves, or its pass when we can move again.
+        do {
+            const int square = firstSquare(moves);
+            moves &= moves - 1;
+            const Bitboard flipped = Rules::flips(player, opponent, square);
+            const Bitboard mine = player ^ flipped ^ bit(square);
+            const Bitboard replies = Rules::moves(opponent ^ flipped, mine);
+            total += replies != 0 ? static_cast<std::uint64_t>(popcount(replies))
+                     : Rules::moves(mine, opponent ^ flipped) != 0 ? 1
+                                                                   : 0;
+        } while (moves != 0);
+        return total;
+    }
+    do {
+        const int square = firstSquare(moves);
+        moves &= moves - 1;
+        const Bitboard flipped = Rules::flips(player, opponent, square);
+        total += perftOf<Rules>(opponent ^ flipped, player ^ flipped ^ bit(square), depth - 1);
+    } while (moves != 0);
+    return total;
+}
+
+// An exact endgame search: NegaScout (principal variation search) over the whole game tree.
+// By number of empty squares:
+//   kHashedEmpties and up  null-window search with the table, stability cut-off and
+//                          fastest-first ordering (fewest replies for the opponent), and
+//                          from kEtcEmpties on a look in the table at every child first;
+//   kFastestFirstEmpties+  the same without the table;
+//   5 up to there          parity order, moves found by trying each empty square;
+//   4 to 1                 fixed solvers over the listed squares.
+// Principal-variation nodes use a full window at any depth. All scores are fail-soft.
+template <class Rules>
+class Endgame {
+  public:
+    static SolveResult run(Bitboard player, Bitboard opponent, int alpha, int beta,
+                           TranspositionTable& table) {
+        Endgame search(table);
+        const Scored root =
+            search.pvs(player, opponent, alpha, beta, Rules::moves(player, opponent));
+        return {root.score, root.move, search.nodes_};
+    }
+
+  private:
+    static constexpr int kHashedEmpties = 10;
+    static constexpr int kFastestFirstEmpties = 7;
+    static constexpr int kEtcEmpties = 12;
+    static constexpr int kLastEmpties = 4;
+    static constexpr int kNoScore = kMinScore - 1;
+    // Ordering values: the table's move before all; then fewer replies (corners count twice),
+    // fewer empty squares next to the mover's discs (where replies come from later), and a move
+    // into an odd quadrant.
+    static constexpr int kHashMoveValue = 1 << 20;
+    static constexpr int kReplyWeight = 16;
+    static constexpr int kFrontierWeight = 4;
+    static constexpr int kParityBonus = 8;
+    static constexpr int kMaxMoves = 40;  // more than any position has (33)
+
+    struct Scored {
+        int score;
+        int move;
+    };
+    struct Candidate {
+        Bitboard flipped;
+        Bitboard replies;  // the opponent's moves after this one
+        int square;
+        int value;
+    };
+    // The child a candidate leads to, from the opponent's side.
+    static Bitboard childPlayer(Bitboard opponent, const Candidate& c) {
+        return opponent ^ c.flipped;
+    }
+    static Bitboard childOpponent(Bitboard player, const Candidate& c) {
+        return player ^ c.flipped ^ bit(c.square);
+    }
+
+    // The legal moves with their children's moves, taken best first.
+    class MoveList {
+      public:
+        MoveList(Bitboard player, Bitboard opponent, Bitboard moves, int hashMove) {
+            const Bitboard odd = oddQuadrants(~(player | opponent));
+            for (; moves != 0; moves &= moves - 1) {
+                Candidate& c = items_[size_++];
+                c.square = firstSquare(moves);
+                c.flipped = Rules::flips(player, opponent, c.square);
+                c.replies = Rules::moves(opponent ^ c.flipped, player ^ c.flipped ^ bit(c.square));
+                if (c.square == hashMove) {
+                    c.value = kHashMoveValue;
+                    continue;
+                }
+                const Bitboard mine = player ^ c.flipped ^ bit(c.square);
+                const Bitboard frontier = neighbours(mine) & ~(mine | opponent);
+                c.value = -kReplyWeight * (popcount(c.replies) + popcount(c.replies & kCorners)) -
+                          kFrontierWeight * popcount(frontier) +
+                          ((odd & bit(c.square)) != 0 ? kParityBonus : 0);
+            }
+        }
+        // A score above alpha that the table proves for one of the moves, or kNoScore.
+        int knownCut(const TranspositionTable& table, Bitboard player, Bitboard opponent,
+                     int alpha) const {
+            for (std::size_t i = 0; i < size_; ++i) {
+                const Candidate& c = items_[i];
+                const auto known = table.probe(childPlayer(opponent, c), childOpponent(player, c));
+                if (known && -known->upper > alpha) {
+                    return -known->upper;
+                }
+            }
+            return kNoScore;
+        }
+        // The best remaining move, or nullptr.
+        const Candidate* next() {
+            if (taken_ == size_) {
+                return nullptr;
+            }
+            std::size_t best = taken_;
+            for (std::size_t i = taken_ + 1; i < size_; ++i) {
+                if (items_[i].value > items_[best].value) {
+                    best = i;
+                }
+            }
+            std::swap(items_[taken_], items_[best]);
+            return &items_[taken_++];
+        }
+
+      private:
+        std::array<Candidate, kMaxMoves> items_;
+        std::size_t size_ = 0;
+        std::size_t taken_ = 0;
+    };
+
+    explicit Endgame(TranspositionTable& table) : table_(table) {}
+
+    // Full window (alpha, beta) at a principal-variation node.
+    Scored pvs(Bitboard player, Bitboard opponent, int alpha, int beta, Bitboard moves) {
+        // 1. The node; without a move the mover passes or the game is over.
+        ++nodes_;
+        if (moves == 0) {
+            const Bitboard replies = Rules::moves(opponent, player);
+            if (replies == 0) {
+                return {finalScore(player, opponent), kPass};
+            }
+            return {-pvs(opponent, player, -beta, -alpha, replies).score, kPass};
+        }
+        // 2. A bound from the table may settle it; its move goes first.
+        const bool hashed = popcount(~(player | opponent)) >= kHashedEmpties;
+        int hashMove = kPass;
+        if (hashed) {
+            if (const auto known = table_.probe(player, opponent)) {
+                hashMove = known->move;
+                if (known->lower >= beta || known->lower == known->upper) {
+                    return {known->lower, hashMove};
+                }
+                if (known->upper <= alpha) {
+                    return {known->upper, hashMove};
+                }
+            }
+        }
+        // 3. The first move with the full window; the others with a null window, searched
+        //    again with the full one when they prove better than the best so far.
+        const std::uint64_t before = nodes_;
+        const int originalAlpha = alpha;
+        MoveList list(player, opponent, moves, hashMove);
+        Scored best{kNoScore, kPass};
+        while (const Candidate* c = list.next()) {
+            const Bitboard p = childPlayer(opponent, *c);
+            const Bitboard o = childOpponent(player, *c);
+            int score = 0;
+            if (best.score == kNoScore) {
+                score = -pvs(p, o, -beta, -alpha, c->replies).score;
+            } else {
+                score = -nws(p, o, -alpha - 1, c->replies);
+                if (score > alpha && score < beta) {
+                    score = -pvs(p, o, -beta, -alpha, c->replies).score;
+                }
+            }
+            if (score > best.score) {
+                best = {score, c->square};
+                alpha = std::max(alpha, score);
+                if (alpha >= beta) {
+                    break;
+                }
+            }
+        }
+        // 4. Keep what was learnt.
+        if (hashed) {
+            store(player, opponent, best, originalAlpha, beta, nodes_ - before);
+        }
+        return best;
+    }
+
+    void store(Bitboard player, Bitboard opponent, Scored best, int alpha, int beta,
+               std::uint64_t nodes) {
+        Stored s;
+        s.move = best.move;
+        s.depth = TranspositionTable::kSolvedDepth;
+        if (best.score > alpha) {
+            s.lower = best.score;
+        }
+        if (best.score < beta) {
+            s.upper = best.score;
+        }
+        table_.store(player, opponent, s, nodes);
+    }
+
+    // Null window (alpha, alpha + 1) from here on: only whether the score beats alpha.
+    int nws(Bitboard player, Bitboard opponent, int alpha, Bitboard moves) {
+        const int empties = popcount(~(player | opponent));
+        if (empties >= kFastestFirstEmpties) {
+            return nwsOrdered(player, opponent, alpha, moves, empties >= kHashedEmpties);
+        }
+        return nwsShallow(player, opponent, alpha);
+    }
+
+    // Below kFastestFirstEmpties: callers need not know the moves.
+    int nwsShallow(Bitboard player, Bitboard opponent, int alpha) {
+        const Bitboard empty = ~(player | opponent);
+        const int empties = popcount(empty);
+        if (empties > kLastEmpties) {
+            return nwsParity(player, opponent, alpha);
+        }
+        // List the last squares, those of odd quadrants first.
+        std::array<int, kLastEmpties> s{};
+        std::size_t n = 0;
+        const Bitboard odd = oddQuadrants(empty);
+        for (Bitboard group : {empty & odd, empty & ~odd}) {
+            for (; group != 0; group &= group - 1) {
+                s[n++] = firstSquare(group);
+            }
+        }
+        switch (empties) {
+            case 4:
+                return last4(player, opponent, alpha, s[0], s[1], s[2], s[3]);
+            case 3:
+                return last3(player, opponent, alpha, s[0], s[1], s[2]);
+            case 2:
+                return last2(player, opponent, alpha, s[0], s[1]);
+            case 1:
+                return last1(player, opponent, s[0]);
+            default:
+                ++nodes_;
+                return finalScore(player, opponent);
+        }
+    }
+
+    int nwsOrdered(Bitboard player, Bitboard opponent, int alpha, Bitboard moves, bool hashed) {
+        // 1. The node; without a move the mover passes or the game is over.
+        ++nodes_;
+        if (moves == 0) {
+            const Bitboard replies = Rules::moves(opponent, player);
+            if (replies == 0) {
+                return finalScore(player, opponent);
+            }
+            return -nws(opponent, player, -alpha - 1, replies);
+        }
+        // 2. Stability: the opponent keeps its stable discs, which caps the mover's score. Only
+        //    worth computing when a cap below alpha is possible at all.
+        if (alpha >= kMaxScore - 2 * popcount(opponent)) {
+            const int cap = kMaxScore - 2 * popcount(stableDiscs(opponent, player));
+            if (cap <= alpha) {
+                return cap;
+            }
+        }
+        // 3. A bound from the table may settle it; its move goes first.
+        int hashMove = kPass;
+        if (hashed) {
+            if (const auto known = table_.probe(player, opponent)) {
+                if (known->lower > alpha) {
+                    return known->lower;
+                }
+                if (known->upper <= alpha) {
+                    return known->upper;
+                }
+                hashMove = known->move;
+            }
+        }
+        // 4. Enhanced transposition cut-off: a child the table already knows to be bad enough
+        //    for the opponent settles the node without a search.
+        const std::uint64_t before = nodes_;
+        MoveList list(player, opponent, moves, hashMove);
+        if (hashed && popcount(~(player | opponent)) >= kEtcEmpties) {
+            if (const int cut = list.knownCut(table_, player, opponent, alpha); cut != kNoScore) {
+                return cut;
+            }
+        }
+        // 5. Moves best first until one beats alpha.
+        Scored best{kNoScore, kPass};
+        while (const Candidate* c = list.next()) {
+            const int score =
+                -nws(childPlayer(opponent, *c), childOpponent(player, *c), -alpha - 1, c->replies);
+            if (score > best.score) {
+                best = {score, c->square};
+                if (score > alpha) {
+                    break;
+                }
+            }
+        }
+        // 6. Keep what was learnt.
+        if (hashed) {
+            store(player, opponent, best, alpha, alpha + 1, nodes_ - before);
+        }
+        return best.score;
+    }
+
+    // Tries every empty square, odd quadrants first.
+    int nwsParity(Bitboard player, Bitboard opponent, int alpha) {
+        ++nodes_;
+        const Bitboard empty = ~(player | opponent);
+        const Bitboard odd = oddQuadrants(empty);
+        int best = kNoScore;
+        for (Bitboard group : {empty & odd, empty & ~odd}) {
+            for (; group != 0; group &= group - 1) {
+                const int square = firstSquare(group);
+                const Bitboard flipped = Rules::flips(player, opponent, square);
+                if (flipped == 0) {
+                    continue;
+                }
+                const int score =
+                    -nwsShallow(opponent ^ flipped, player ^ flipped ^ bit(square), -alpha - 1);
+                if (score > best) {
+                    best = score;
+                    if (score > alpha) {
+                        return best;
+                    }
+                }
+            }
+        }
+        if (best != kNoScore) {
+            return best;
+        }
+        if (Rules::moves(opponent, player) == 0) {
+            return finalScore(player, opponent);
+        }
+        return -nwsParity(opponent, player, -alpha - 1);
+    }
+
+    // The fixed solvers take the empty squares in order of preference. With one square left,
+    // the mover plays it if it captures, else the opponent does, else the game ends.
+    int last1(Bitboard player, Bitboard opponent, int square) {
+        ++nodes_;
+        const int mine = popcount(player);
+        if (const Bitboard flipped = Rules::flips(player, opponent, square)) {
+            return 2 * (mine + popcount(flipped) + 1) - kSquares;
+        }
+        if (const Bitboard flipped = Rules::flips(opponent, player, square)) {
+            return 2 * (mine - popcount(flipped)) - kSquares;
+        }
+        return finalScore(player, opponent);
+    }
+
+    int last2(Bitboard player, Bitboard opponent, int alpha, int a, int b) {
+        ++nodes_;
+        int best = kNoScore;
+        if (const Bitboard f = Rules::flips(player, opponent, a)) {
+            best = -last1(opponent ^ f, player ^ f ^ bit(a), b);
+            if (best > alpha) {
+                return best;
+            }
+        }
+        if (const Bitboard f = Rules::flips(player, opponent, b)) {
+            best = std::max(best, -last1(opponent ^ f, player ^ f ^ bit(b), a));
+        }
+        if (best != kNoScore) {
+            return best;
+        }
+        if ((Rules::flips(opponent, player, a) | Rules::flips(opponent, player, b)) == 0) {
+            return finalScore(player, opponent);
+        }
+        return -last2(opponent, player, -alpha - 1, a, b);
+    }
+
+    int last3(Bitboard player, Bitboard opponent, int alpha, int a, int b, int c) {
+        ++nodes_;
+        int best = kNoScore;
+        const std::array<std::array<int, 3>, 3> orders = {{{a, b, c}, {b, a, c}, {c, a, b}}};
+        for (const auto& o : orders) {
+            if (const Bitboard f = Rules::flips(player, opponent, o[0])) {
+                best = std::max(
+                    best, -last2(opponent ^ f, player ^ f ^ bit(o[0]), -alpha - 1, o[1], o[2]));
+                if (best > alpha) {
+                    return best;
+                }
+            }
+        }
+        if (best != kNoScore) {
+            return best;
+        }
+        if ((Rules::flips(opponent, player, a) | Rules::flips(opponent, player, b) |
+             Rules::flips(opponent, player, c)) == 0) {
+            return finalScore(player, opponent);
+        }
+        return -last3(opponent, player, -alpha - 1, a, b, c);
+    }
+
+    int last4(Bitboard player, Bitboard opponent, int alpha, int a, int b, int c, int d) {
+        ++nodes_;
+        int best = kNoScore;
+        const std::array<std::array<int, 4>, 4> orders = {
+            {{a, b, c, d}, {b, a, c, d}, {c, a, b, d}, {d, a, b, c}}};
+        for (const auto& o : orders) {
+            if (const Bitboard f = Rules::flips(player, opponent, o[0])) {
+                best = std::max(best, -last3(opponent ^ f, player ^ f ^ bit(o[0]), -alpha - 1, o[1],
+                                             o[2], o[3]));
+                if (best > alpha) {
+                    return best;
+                }
+            }
+        }
+        if (best != kNoScore) {
+            return best;
+        }
+        if ((Rules::flips(opponent, player, a) | Rules::flips(opponent, player, b) |
+             Rules::flips(opponent, player, c) | Rules::flips(opponent, player, d)) == 0) {
+            return finalScore(player, opponent);
+        }
+        return -last4(opponent, player, -alpha - 1, a, b, c, d);
+    }
+
+    TranspositionTable& table_;
+    std::uint64_t nodes_ = 0;
+};
+
+// The table of entry points for one Rules.
+template <class Rules>
+constexpr Kernels makeKernels(Isa isa) {
+    return {isa, &Rules::moves, &Rules::flips, &perftOf<Rules>, &Endgame<Rules>::run};
+}
+
+}  // namespace orvanta::engine::detail

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+
+#include "engine/kernels.hpp"
+#include "engine/position.hpp"
+#include "engine/transposition.hpp"
+
+namespace orvanta::engine {
+
+struct SolveResult {
+    // The final disc difference for the mover under best play, empties to the winner; with a
+    // window (alpha, beta), a score <= alpha is only an upper bound and one >= beta a lower one.
+    int score = 0;
+    // The move that reaches it: a square, or kPass when the mover must pass or the game is over.
+    int move = kPass;
+    // Positions searched.
+    std::uint64_t nodes = 0;
+};
+
+inline constexpr int kMinScore = -kSquares;
+inline constexpr int kMaxScore = kSquares;
+
+// Solves the position exactly to the end of the game. The table carries results between calls
+// (they stay true); the caller owns it and chooses its size.
+SolveResult solve(const Position& position, TranspositionTable& table, Isa isa = bestIsa());
+// The same within the window alpha < score < beta (kMinScore <= alpha < beta <= kMaxScore).
+SolveResult solve(const Position& position, int alpha, int beta, TranspositionTable& table,
+                  Isa isa = bestIsa());
+
+}  // namespace orvanta::engine

@@ -1,0 +1,85 @@
+#include "engine/transposition.hpp"
+
+#include <algorithm>
+#include <bit>
+
+namespace orvanta::engine {
+
+TranspositionTable::TranspositionTable(std::size_t bytes)
+    : entries_(std::max(kBucket, std::bit_floor(bytes / sizeof(Entry)))) {}
+
+void TranspositionTable::clear() {
+    std::fill(entries_.begin(), entries_.end(), Entry{});
+}
+
+std::size_t TranspositionTable::bucketOf(Bitboard player, Bitboard opponent) const {
+    // Multiply-and-fold: every disc moves the high bits, which are folded down.
+    std::uint64_t h = player * 0x9e3779b97f4a7c15 + std::rotl(opponent, 29) * 0xc2b2ae3d27d4eb4f;
+    h ^= h >> 32;
+    return static_cast<std::size_t>(h) & (entries_.size() - kBucket);
+}
+
+std::uint64_t TranspositionTable::pack(const Stored& stored, int cost) {
+    const auto u = [](int value) { return static_cast<std::uint64_t>(value) & kFieldMask; };
+    return u(stored.lower + kScoreBias) << kLowerShift |
+           u(stored.upper + kScoreBias) << kUpperShift | u(stored.move) << kMoveShift |
+           u(stored.depth) << kDepthShift | u(cost) << kCostShift;
+}
+
+Stored TranspositionTable::unpack(std::uint64_t data) {
+    const auto s = [data](int shift) { return static_cast<int>(field(data, shift)); };
+    return {s(kLowerShift) - kScoreBias, s(kUpperShift) - kScoreBias, s(kMoveShift),
+            s(kDepthShift)};
+}
+
+int TranspositionTable::priority(const Entry& entry) {
+    if (entry.player == 0 && entry.opponent == 0) {
+        return -1;
+    }
+    return static_cast<int>(field(entry.data, kDepthShift) << 8 | field(entry.data, kCostShift));
+}
+
+std::optional<Stored> TranspositionTable::probe(Bitboard player, Bitboard opponent) const {
+    const std::size_t first = bucketOf(player, opponent);
+    for (std::size_t i = first; i < first + kBucket; ++i) {
+        const Entry entry = entries_[i];
+        if (entry.player == player && entry.opponent == opponent) {
+            return unpack(entry.data);
+        }
+    }
+    return std::nullopt;
+}
+
+void TranspositionTable::store(Bitboard player, Bitboard opponent, const Stored& stored,
+                               std::uint64_t nodes) {
+    const int cost = static_cast<int>(std::bit_width(nodes));
+    const std::size_t first = bucketOf(player, opponent);
+    Entry* victim = &entries_[first];
+    for (std::size_t i = first; i < first + kBucket; ++i) {
+        Entry& entry = entries_[i];
+        if (entry.player == player && entry.opponent == opponent) {
+            Stored merged = stored;
+            const Stored old = unpack(entry.data);
+            if (old.depth > stored.depth) {
+                return;  // a deeper result is worth more than a shallower one
+            }
+            if (old.depth == stored.depth) {
+                merged.lower = std::max(old.lower, stored.lower);
+                merged.upper = std::min(old.upper, stored.upper);
+                // The move goes with the better lower bound: it is the one proven to reach it.
+                if (old.lower > stored.lower || merged.move == kPass) {
+                    merged.move = old.move;
+                }
+            }
+            entry.data =
+                pack(merged, std::max(cost, static_cast<int>(field(entry.data, kCostShift))));
+            return;
+        }
+        if (priority(entry) < priority(*victim)) {
+            victim = &entry;
+        }
+    }
+    *victim = {player, opponent, pack(stored, cost)};
+}
+
+}  // namespace orvanta::engine

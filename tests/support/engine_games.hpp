@@ -1,0 +1,35 @@
+#pragma once
+
+#include <random>
+#include <vector>
+
+#include "engine/game_state.hpp"
+
+namespace orvanta::testing {
+
+// Every position of `games` games played with uniformly random legal moves (passes when forced),
+// the same for the same seed.
+inline std::vector<engine::Position> randomGamePositions(unsigned seed, int games) {
+    std::mt19937 random(seed);
+    std::vector<engine::Position> positions;
+    for (int g = 0; g < games; ++g) {
+        engine::GameState game;
+        positions.push_back(game.position());
+        while (!game.isOver()) {
+            engine::Bitboard moves = game.legalMoves();
+            int move = engine::kPass;
+            if (moves != 0) {
+                for (auto skip = random() % static_cast<unsigned>(engine::popcount(moves));
+                     skip > 0; --skip) {
+                    moves &= moves - 1;
+                }
+                move = engine::firstSquare(moves);
+            }
+            game.play(move);
+            positions.push_back(game.position());
+        }
+    }
+    return positions;
+}
+
+}  // namespace orvanta::testing
