@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/analysis.hpp"
 #include "app/menu.hpp"
 #include "app/test_mode.hpp"
 #include "platform/console.hpp"
@@ -66,6 +67,12 @@ int launch(const std::vector<std::string>& arguments) {
         if (options.help || options.version) {
             console().write(options.help ? usage() : versionText());
             return 0;
+        }
+        if (options.perft != 0) {
+            return runPerft(options.perft);
+        }
+        if (!options.solve.empty()) {
+            return runSolve(options.solve, options.hashMiB);
         }
         return run(options);
     } catch (const platform::OutputFailed& error) {

@@ -21,6 +21,9 @@ enum Id : int {
     kCharset,
     kTestMode,
     kRecord,
+    kPerft,
+    kSolve,
+    kHash,
 };
 
 struct Spec {
@@ -31,7 +34,7 @@ struct Spec {
 };
 
 // One table drives the parser and the usage text.
-constexpr std::array<Spec, 8> kSpecs = {{
+constexpr std::array<Spec, 11> kSpecs = {{
     {"help", kHelp, nullptr, "show this help and exit"},
     {"version", kVersion, nullptr, "show the version and exit"},
     {"seed", kSeed, "N", "reproducible games: seed with N, N+1, ... instead of the clock"},
@@ -41,19 +44,22 @@ constexpr std::array<Spec, 8> kSpecs = {{
     {"charset", kCharset, "NAME", "write in character set NAME on any output (e.g. UTF-8)"},
     {"ambiguous-width", kAmbiguousWidth, "N",
      "draw for a terminal showing ambiguous-width characters N (1 or 2) columns wide"},
+    {"perft", kPerft, "N", "print the numbers of move sequences of depth 1 to N and exit"},
+    {"solve", kSolve, "FILE", "solve each position of an OBF file exactly and exit"},
+    {"hash", kHash, "MB", "size of the engine's transposition table (default 16)"},
 }};
 
 const Spec& spec(Id id) {
     return *std::find_if(kSpecs.begin(), kSpecs.end(), [id](const Spec& s) { return s.id == id; });
 }
 
-std::string quoted(std::string_view text) {
+std::string inQuotes(std::string_view text) {
     std::string result = "'";
     return result.append(text).append("'");
 }
 
 std::string invalid(Id id, std::string_view value, std::string_view expected) {
-    return "invalid value " + quoted(value) + " for --" + spec(id).name + " (" +
+    return "invalid value " + inQuotes(value) + " for --" + spec(id).name + " (" +
            std::string(expected) + ")";
 }
 
@@ -148,29 +154,45 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
                 options.pauseScale = *f;
                 break;
             }
+            case kPerft:
+            case kHash: {
+                const bool perft = id == kPerft;
+                const auto n = number(value, perft ? Options::kMaxPerft : Options::kMaxHashMiB);
+                if (!n || *n == 0) {
+                    return UsageError{invalid(static_cast<Id>(id), value,
+                                              perft ? "1 to 20" : "1 to 4096")};
+                }
+                (perft ? options.perft : options.hashMiB) = static_cast<int>(*n);
+                break;
+            }
             case kCharset:
+            case kSolve:
             case kRecord:
                 if (value.empty()) {
                     return UsageError{invalid(static_cast<Id>(id), value, "it may not be empty")};
                 }
-                (id == kCharset ? options.charset : options.record) = value;
+                (id == kCharset ? options.charset : id == kSolve ? options.solve : options.record) =
+                    value;
                 break;
             case ':':
                 return UsageError{given.starts_with("--")
-                                      ? "option " + quoted(name) + " requires a value"
+                                      ? "option " + inQuotes(name) + " requires a value"
                                       : "option requires a value -- " +
-                                            quoted(std::string(1, static_cast<char>(optopt)))};
+                                            inQuotes(std::string(1, static_cast<char>(optopt)))};
             default:
                 if (!given.starts_with("--")) {
                     return UsageError{"invalid option -- " +
-                                      quoted(std::string(1, static_cast<char>(optopt)))};
+                                      inQuotes(std::string(1, static_cast<char>(optopt)))};
                 }
-                return UsageError{optopt != 0 ? "option " + quoted(name) + " takes no value"
-                                              : "unrecognized option " + quoted(given)};
+                return UsageError{optopt != 0 ? "option " + inQuotes(name) + " takes no value"
+                                              : "unrecognized option " + inQuotes(given)};
         }
     }
     if (optind < argc) {
-        return UsageError{"unexpected argument " + quoted(argv[static_cast<std::size_t>(optind)])};
+        return UsageError{"unexpected argument " + inQuotes(argv[static_cast<std::size_t>(optind)])};
+    }
+    if (options.perft != 0 && !options.solve.empty()) {
+        return UsageError{"--perft and --solve cannot be combined"};
     }
     return options;
 }

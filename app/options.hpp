@@ -24,6 +24,16 @@ struct Options {
     bool testMode = false;
     // The file every game that ends is appended to; "" keeps no record.
     std::string record;
+    // Analysis instead of the game: count move sequences to this depth (0: no), or solve the
+    // positions of this file exactly ("": no).
+    int perft = 0;
+    std::string solve;
+    // The size of the engine's transposition table in MiB.
+    int hashMiB = kDefaultHashMiB;
+
+    static constexpr int kDefaultHashMiB = 16;
+    static constexpr int kMaxHashMiB = 4096;
+    static constexpr int kMaxPerft = 20;
 };
 
 // Bad use of the command line: what is wrong, in one line.

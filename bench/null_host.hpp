@@ -12,6 +12,7 @@ class NullHost final : public platform::Host {
     std::ptrdiff_t read(char*, std::size_t) override { return 0; }
     void writeError(std::string_view) override {}
     std::time_t now() override { return clock_++; }
+    std::chrono::nanoseconds steadyTime() override { return std::chrono::nanoseconds(0); }
     void sleep(std::chrono::milliseconds) override {}
     bool outputIsTerminal() override { return false; }
     std::string localeCharset() override { return "UTF-8"; }

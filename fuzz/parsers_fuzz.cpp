@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/analysis.hpp"
 #include "app/options.hpp"
 #include "platform/terminal.hpp"
 
@@ -14,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
-    switch (data[0] % 3) {
+    switch (data[0] % 4) {
         case 0: {  // command-line arguments, separated by NUL bytes
             std::vector<std::string> arguments;
             for (std::size_t from = 0; from <= text.size();) {
@@ -32,6 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
             break;
         }
+        case 2:  // a line of an OBF file: a position read back prints the same squares
+            if (const auto position = orvanta::parseObfLine(text)) {
+                if (position->text() != text.substr(0, 66)) {
+                    std::abort();
+                }
+            }
+            break;
         default:  // a locale name from the environment
             orvanta::platform::isEastAsianLocale(orvanta::platform::charsetFromLocaleName(text));
     }

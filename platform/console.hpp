@@ -95,6 +95,7 @@ class Console {
     // Sleeps, as long as the pause scale says, unless test mode is on.
     void pause(std::chrono::milliseconds duration);
     std::time_t now() { return host_->now(); }
+    std::chrono::nanoseconds steadyTime() { return host_->steadyTime(); }
 
   private:
     static void append(std::string& text, std::string_view piece) { text += piece; }

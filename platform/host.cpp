@@ -125,6 +125,10 @@ std::time_t SystemHost::now() {
     return std::time(nullptr);
 }
 
+std::chrono::nanoseconds SystemHost::steadyTime() {
+    return std::chrono::steady_clock::now().time_since_epoch();
+}
+
 void SystemHost::sleep(std::chrono::milliseconds duration) {
     std::this_thread::sleep_for(duration);
 }

@@ -26,6 +26,8 @@ class Host {
     virtual void writeError(std::string_view text) = 0;
     // Calendar time in seconds.
     virtual std::time_t now() = 0;
+    // A clock for measuring how long things take: never goes back, starts anywhere.
+    virtual std::chrono::nanoseconds steadyTime() = 0;
     virtual void sleep(std::chrono::milliseconds duration) = 0;
     // Whether standard output is a terminal rather than a file or a pipe.
     virtual bool outputIsTerminal() = 0;
@@ -48,6 +50,7 @@ class SystemHost final : public Host {
     std::ptrdiff_t read(char* buffer, std::size_t size) override;
     void writeError(std::string_view text) override;
     std::time_t now() override;
+    std::chrono::nanoseconds steadyTime() override;
     void sleep(std::chrono::milliseconds duration) override;
     bool outputIsTerminal() override;
     std::string localeCharset() override;

@@ -33,6 +33,7 @@ class FakeHost final : public platform::Host {
     void writeError(std::string_view text) override { errors += text; }
     std::ptrdiff_t read(char* buffer, std::size_t size) override;
     std::time_t now() override { return clock; }
+    std::chrono::nanoseconds steadyTime() override { return std::chrono::nanoseconds(clock); }
     void sleep(std::chrono::milliseconds duration) override {
         pauses_.push_back({output_.size(), duration.count()});
     }

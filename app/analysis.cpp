@@ -1,0 +1,88 @@
+#include "app/analysis.hpp"
+
+#include <cinttypes>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "engine/perft.hpp"
+#include "engine/solve.hpp"
+#include "platform/console.hpp"
+
+namespace orvanta {
+
+namespace {
+
+using platform::console;
+
+// "12345 nodes in 0.250 s, 49.4 M nodes/s".
+std::string speed(std::uint64_t nodes, std::chrono::nanoseconds time) {
+    const double seconds = std::chrono::duration<double>(time).count();
+    char text[96];
+    std::snprintf(text, sizeof text, "%" PRIu64 " nodes in %.3f s, %.1f M nodes/s", nodes,
+                  seconds, seconds > 0 ? static_cast<double>(nodes) / seconds / 1e6 : 0.0);
+    return text;
+}
+
+}  // namespace
+
+std::optional<engine::Position> parseObfLine(std::string_view line) {
+    return engine::Position::parse(line.substr(0, line.find(';')));
+}
+
+int runPerft(int depth) {
+    const engine::Position start;
+    std::uint64_t total = 0;
+    const auto begin = console().steadyTime();
+    for (int d = 1; d <= depth; ++d) {
+        const std::uint64_t count = engine::perft(start, d);
+        total += count;
+        console().write(std::to_string(d) + " " + std::to_string(count) + "\n");
+    }
+    console().error("perft " + std::to_string(depth) + ": " +
+                    speed(total, console().steadyTime() - begin));
+    return 0;
+}
+
+int runSolve(const std::string& path, int hashMiB) {
+    std::error_code error;
+    std::ifstream file(path, std::ios::binary);
+    if (!file || std::filesystem::is_directory(path, error)) {
+        console().error("cannot read '" + path + "'\nTry 'orvanta --help' for more information.");
+        return 2;
+    }
+    engine::TranspositionTable table(static_cast<std::size_t>(hashMiB) << 20);
+    int status = 0;
+    std::uint64_t total = 0;
+    const auto begin = console().steadyTime();
+    int number = 0;
+    for (std::string line; std::getline(file, line);) {
+        ++number;
+        const std::string where = path + ":" + std::to_string(number);
+        if (line.find_first_not_of(" \t\r") == std::string::npos) {
+            continue;
+        }
+        const auto position = parseObfLine(line);
+        if (!position) {
+            console().error(where + ": not a position (64 squares of X, O or -, a blank, X or O)");
+            status = 1;
+            continue;
+        }
+        const auto started = console().steadyTime();
+        const engine::SolveResult result = engine::solve(*position, table);
+        total += result.nodes;
+        const std::string move = position->isOver() ? "none" : engine::squareName(result.move);
+        char score[8];
+        std::snprintf(score, sizeof score, "%+d", result.score);
+        console().write(move + " " + score + "\n");
+        console().error(where + ": " + speed(result.nodes, console().steadyTime() - started));
+    }
+    if (file.bad()) {
+        console().error("cannot read '" + path + "'");
+        return 1;
+    }
+    console().error("solved " + path + ": " + speed(total, console().steadyTime() - begin));
+    return status;
+}
+
+}  // namespace orvanta
