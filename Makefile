@@ -1,7 +1,7 @@
 # Thin wrapper over the CMake presets: `make run` plays, `make test` runs every test.
 BUILD := build
 
-.PHONY: all build run test install deb asan bench fuzz soak format format-check clean
+.PHONY: all build run test install deb asan bench train fuzz soak format format-check clean
 
 all: build
 
@@ -47,6 +47,14 @@ bench:
 	./build-bench/orvanta_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	./build-bench/engine_bench
 	bench/whole_program.py build-bench
+
+# Trains the evaluation from self-play (about an hour on two cores) and rewrites the committed
+# weights file engine/eval_weights.bin; TRAIN_ARGS=--scale=0.05 makes a quick trial run.
+TRAIN_ARGS ?=
+train:
+	cmake --preset train
+	cmake --build --preset train --parallel 2 --target orvanta_train
+	./build-train/orvanta_train --out engine/eval_weights.bin $(TRAIN_ARGS)
 
 # A short, fixed fuzzing run over the seed corpus (what CI runs); FUZZ_ARGS lengthens it, e.g.
 # make fuzz FUZZ_ARGS=-max_total_time=600

@@ -5,6 +5,8 @@
 #include <functional>
 #include <vector>
 
+#include "engine/eval.hpp"
+#include "engine/kernels.hpp"
 #include "engine/position.hpp"
 #include "engine/transposition.hpp"
 
@@ -21,8 +23,8 @@ struct SearchLimits {
     int depth = 1;
     // With at most this many empty squares the search solves the position exactly instead.
     int exactEmpties = 0;
-    // No new iteration starts once this many nodes are spent (0: no limit); an iteration under
-    // way is finished.
+    // The search gives up once it has spent this many nodes (0: no limit) and returns the last
+    // finished iteration; the first iteration (one ply) always finishes.
     std::uint64_t nodes = 0;
     // Polled now and then during the search; true abandons the iteration under way and returns
     // the last finished one (time control). May be empty.
@@ -38,12 +40,14 @@ struct SearchResult {
     std::vector<int> pv;  // the principal variation, starting with `move`
 };
 
-// The mid-game search: iterative deepening with the endgame solver taking over near the end.
-// It owns its transposition table, which carries over from one search to the next (clear it
-// for a new game to keep results independent of earlier games).
+// The mid-game search: iterative deepening NegaScout with the endgame solver taking over near
+// the end. It owns its transposition table, which carries over from one search to the next
+// (clear it for a new game to keep results independent of earlier games).
 class Search {
   public:
-    explicit Search(std::size_t hashBytes) : table_(hashBytes) {}
+    explicit Search(std::size_t hashBytes, EvalWeights weights = builtinWeights(),
+                    Isa isa = bestIsa())
+        : table_(hashBytes), weights_(weights), isa_(isa) {}
 
     SearchResult run(const Position& position, const SearchLimits& limits);
     // Every legal move with its score after a search of `depth` plies, best first (weak levels
@@ -53,9 +57,12 @@ class Search {
 
   private:
     TranspositionTable table_;
+    EvalWeights weights_;
+    Isa isa_;
 };
 
-// The static evaluation of a position for the mover, in 1/kScoreScale discs.
+// The static evaluation of a position for the mover, in 1/kScoreScale discs, with the built-in
+// weights (a finished game gets its exact score).
 int evaluate(const Position& position);
 
 }  // namespace orvanta::engine
