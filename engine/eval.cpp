@@ -22,7 +22,7 @@ namespace {
 using namespace patterns;
 
 // Scores stay inside what only a finished game can claim.
-constexpr int kEvalLimit = kSquares * 100 - 1;
+constexpr int kEvalLimit = kSquares * kScoreScale - 1;
 
 int weightAt(const unsigned char* stage, std::size_t feature) {
     const unsigned char* w = stage + 2 * feature;
@@ -74,11 +74,15 @@ int evaluate(Bitboard player, Bitboard opponent, const EvalWeights& weights) {
     const int empties = popcount(~(player | opponent));
     const unsigned char* stage =
         weights.bytes().data() + 2 * kWeightsPerStage * static_cast<std::size_t>(stageOf(empties));
-    const int score =
-        patternSum(p, o, stage, std::make_index_sequence<kReadings>()) +
-        weightAt(stage, kMobilityStart + mobilityCell(legalMoves(player, opponent))) +
-        weightAt(stage, kOpponentMobilityStart + mobilityCell(legalMoves(opponent, player))) +
-        weightAt(stage, kParityStart + static_cast<std::size_t>(empties & 1));
+    const Bitboard playerMoves = legalMoves(player, opponent);
+    const Bitboard opponentMoves = legalMoves(opponent, player);
+    if ((playerMoves | opponentMoves) == 0) {
+        return finalScore(player, opponent) * kScoreScale;
+    }
+    const int score = patternSum(p, o, stage, std::make_index_sequence<kReadings>()) +
+                      weightAt(stage, kMobilityStart + mobilityCell(playerMoves)) +
+                      weightAt(stage, kOpponentMobilityStart + mobilityCell(opponentMoves)) +
+                      weightAt(stage, kParityStart + static_cast<std::size_t>(empties & 1));
     return std::clamp(score, -kEvalLimit, kEvalLimit);
 }
 

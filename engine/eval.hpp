@@ -7,6 +7,10 @@
 
 namespace orvanta::engine {
 
+// Scores of the evaluation and the mid-game search are in hundredths of a disc, from the mover's
+// side; an exact result is its final disc difference times kScoreScale.
+inline constexpr int kScoreScale = 100;
+
 // The weights of the pattern evaluation (patterns.hpp): for each stage in turn its weights, as
 // 16-bit little-endian integers in hundredths of a disc, as the trainer writes them. A view: the
 // bytes belong to the caller (or to the program, for the built-in weights).
@@ -27,8 +31,8 @@ class EvalWeights {
 // The weights trained for Orvanta and built into the program.
 EvalWeights builtinWeights();
 
-// The static evaluation for the mover, in hundredths of a disc (kScoreScale), strictly between
-// the worst and the best final results.
+// The static evaluation for the mover, in 1/kScoreScale discs, strictly between
+// the worst and the best final results; a finished game gets its exact score.
 int evaluate(Bitboard player, Bitboard opponent, const EvalWeights& weights);
 
 }  // namespace orvanta::engine

@@ -252,8 +252,11 @@ class Midgame {
         if (limits_.nodes != 0 && nodes_ >= limits_.nodes) {
             throw Stopped{};
         }
-        if (nodes_ % kPollInterval == 0 && limits_.stop && limits_.stop()) {
-            throw Stopped{};
+        if (nodes_ >= nextPoll_ && limits_.stop) {
+            nextPoll_ = nodes_ + kPollInterval;
+            if (limits_.stop()) {
+                throw Stopped{};
+            }
         }
     }
 
@@ -351,6 +354,7 @@ class Midgame {
     Isa isa_;
     const SearchLimits& limits_;
     std::uint64_t nodes_ = 0;
+    std::uint64_t nextPoll_ = kPollInterval;
     bool armed_ = false;
     bool atRoot_ = false;
     int lastSolvedMove_ = kPass;
@@ -385,9 +389,6 @@ std::vector<int> extendedLine(const Position& position, const Line& pv,
 }  // namespace
 
 int evaluate(const Position& position) {
-    if (position.isOver()) {
-        return position.finalScore() * kScoreScale;
-    }
     return evaluate(position.player(), position.opponent(), builtinWeights());
 }
 

@@ -12,10 +12,6 @@
 
 namespace orvanta::engine {
 
-// Scores of the mid-game search are in hundredths of a disc, from the mover's side; an exact
-// result is its final disc difference times kScoreScale.
-inline constexpr int kScoreScale = 100;
-
 // How far one search may go. Without `stop` a search is deterministic: the same position,
 // limits and table contents give the same move, score and node count on every machine.
 struct SearchLimits {
