@@ -1,7 +1,7 @@
 # Thin wrapper over the CMake presets: `make run` plays, `make test` runs every test.
 BUILD := build
 
-.PHONY: all build run test install deb asan bench fuzz soak format format-check clean
+.PHONY: all build run test install deb asan bench match fuzz soak format format-check clean
 
 all: build
 
@@ -47,6 +47,18 @@ bench:
 	./build-bench/orvanta_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	./build-bench/engine_bench
 	bench/whole_program.py build-bench
+
+# A match of Orvanta through GTP against another GTP engine (Debian's gtp-rhino from the grhino
+# package by default): MATCH_PAIRS random balanced openings, each played with both colours.
+MATCH_PAIRS ?= 8
+MATCH_LEVEL ?= 10
+MATCH_OPPONENT ?= /usr/games/gtp-rhino --level 4
+MATCH_SEED ?= 1
+match:
+	cmake --preset bench
+	cmake --build --preset bench --parallel --target match orvanta
+	./build-bench/match --pairs $(MATCH_PAIRS) --seed $(MATCH_SEED) \
+	    --a "build-bench/orvanta --gtp --level=$(MATCH_LEVEL)" --b "$(MATCH_OPPONENT)"
 
 # A short, fixed fuzzing run over the seed corpus (what CI runs); FUZZ_ARGS lengthens it, e.g.
 # make fuzz FUZZ_ARGS=-max_total_time=600

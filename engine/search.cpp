@@ -72,6 +72,7 @@ std::vector<std::pair<int, int>> Search::rootScores(const Position& position, in
         scores.emplace_back(firstSquare(moves), -negamax.search(child.player(), child.opponent(),
                                                                 depth - 1, -kInfinity, kInfinity));
     }
+    lastNodes_ = negamax.nodes();
     std::stable_sort(scores.begin(), scores.end(),
                      [](const auto& a, const auto& b) { return a.second > b.second; });
     return scores;
@@ -86,6 +87,7 @@ SearchResult Search::run(const Position& position, const SearchLimits& limits) {
     }
     if (position.empties() <= limits.exactEmpties) {
         const SolveResult solved = solve(position, table_);
+        lastNodes_ = solved.nodes;
         return {solved.move,  solved.score * kScoreScale, position.empties(), true, solved.nodes,
                 {solved.move}};
     }
@@ -118,7 +120,7 @@ SearchResult Search::run(const Position& position, const SearchLimits& limits) {
             result.pv = {result.move};
         }
     }
-    result.nodes = negamax.nodes();
+    result.nodes = lastNodes_ = negamax.nodes();
     return result;
 }
 
