@@ -39,7 +39,7 @@ INSTANTIATE_TEST_SUITE_P(Transcripts, GtpSession,
                                            GtpTranscript{"genmove_strong", 10}),
                          [](const auto& test) { return std::string(test.param.name); });
 
-TEST(Gtp, TheRealProgramSpeaksOnlyTheProtocolAndEndsWithTheInput) {
+TEST(RealProgramGtp, SpeaksOnlyTheProtocolAndEndsWithTheInput) {
     const auto run = testing::runProgram(
         {.input = "name\n\x01garbage\nboardsize 9\n", .args = {"--gtp", "--level=1"}});
     EXPECT_EQ(run.status, 0);

@@ -68,7 +68,7 @@ TEST(Options, EachOptionSetsItsFieldAndEveryBadUseIsNamed) {
     }
 }
 
-TEST(Options, BadUseGivesTwoLinesOnStandardErrorNothingElseAndStatusTwo) {
+TEST(RealProgramOptions, BadUseGivesTwoLinesOnStandardErrorNothingElseAndStatusTwo) {
     const std::string unwritable = "/proc/orvanta-no-such-dir/games.ggf";
     const struct {
         std::vector<std::string> args;
@@ -140,7 +140,7 @@ TEST(Options, AForcedCharsetHoldsOnFilesAndPipes) {
     EXPECT_EQ(console.host.output(), std::string(platform::Converter("EUC-JP").convert(text)));
 }
 
-TEST(Options, FailingInputAndOutputNameTheirCauseAndEndWithStatusOneAtOnce) {
+TEST(RealProgramOptions, FailingInputAndOutputNameTheirCauseAndEndWithStatusOneAtOnce) {
     std::string busy = "3 ";  // plenty of input that would keep a careless program busy
     for (int i = 0; i < 2000; ++i) {
         busy += "2 auto auto auto out 4 0 ";
