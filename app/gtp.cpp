@@ -299,14 +299,15 @@ Gtp::Reply Gtp::showboard() const {
     std::string board = "\n  A B C D E F G H";
     for (int square = 0; square < engine::kSquares; ++square) {
         if (square % 8 == 0) {
-            board += "\n" + std::to_string(square / 8 + 1);
+            board.append("\n").append(std::to_string(square / 8 + 1));
         }
         board += (black & engine::bit(square)) != 0   ? " X"
                  : (white & engine::bit(square)) != 0 ? " O"
                                                       : " .";
     }
-    board += "\nX black " + std::to_string(game_.discs(engine::Colour::kBlack)) + ", O white " +
-             std::to_string(game_.discs(engine::Colour::kWhite)) + ", ";
+    board.append("\nX black ").append(std::to_string(game_.discs(engine::Colour::kBlack)));
+    board.append(", O white ").append(std::to_string(game_.discs(engine::Colour::kWhite)));
+    board.append(", ");
     board += game_.isOver()                             ? "game over"
              : game_.toMove() == engine::Colour::kBlack ? "black to move"
                                                         : "white to move";

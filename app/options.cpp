@@ -174,8 +174,8 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
                 const bool perft = id == kPerft;
                 const auto n = number(value, perft ? Options::kMaxPerft : Options::kMaxHashMiB);
                 if (!n || *n == 0) {
-                    return UsageError{invalid(static_cast<Id>(id), value,
-                                              perft ? "1 to 20" : "1 to 4096")};
+                    return UsageError{
+                        invalid(static_cast<Id>(id), value, perft ? "1 to 20" : "1 to 4096")};
                 }
                 (perft ? options.perft : options.hashMiB) = static_cast<int>(*n);
                 break;
@@ -186,10 +186,15 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
                 if (value.empty()) {
                     return UsageError{invalid(static_cast<Id>(id), value, "it may not be empty")};
                 }
-                (id == kCharset ? options.charset : id == kSolve ? options.solve : options.record) =
-                    value;
+                (id == kCharset ? options.charset
+                 : id == kSolve ? options.solve
+                                : options.record) = value;
                 break;
             case ':':
+                // Some getopt_long answer ':' for a value given to an option that takes none.
+                if (given.starts_with("--") && given.find('=') != std::string::npos) {
+                    return UsageError{"option " + inQuotes(name) + " takes no value"};
+                }
                 return UsageError{given.starts_with("--")
                                       ? "option " + inQuotes(name) + " requires a value"
                                       : "option requires a value -- " +
@@ -204,7 +209,8 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
         }
     }
     if (optind < argc) {
-        return UsageError{"unexpected argument " + inQuotes(argv[static_cast<std::size_t>(optind)])};
+        return UsageError{"unexpected argument " +
+                          inQuotes(argv[static_cast<std::size_t>(optind)])};
     }
     if ((options.perft != 0) + !options.solve.empty() + options.gtp > 1) {
         return UsageError{"only one of --gtp, --perft and --solve may be given"};

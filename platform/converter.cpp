@@ -5,25 +5,12 @@
 
 namespace orvanta::platform {
 
-namespace {
-
-bool isUtf8(std::string charset) {
+bool Converter::isUtf8(std::string charset) {
     std::transform(charset.begin(), charset.end(), charset.begin(), [](unsigned char c) {
         return static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
     });
     return charset == "UTF-8" || charset == "UTF8";
 }
-
-}  // namespace
-
-Converter::Converter(std::string charset)
-    : charset_(std::move(charset)), passThrough_(isUtf8(charset_)) {
-    if (!passThrough_) {
-        backend_ = open(charset_);
-    }
-}
-
-Converter::~Converter() = default;
 
 bool Converter::isIdentity(std::string_view utf8) const {
     return passThrough_ || std::all_of(utf8.begin(), utf8.end(),

@@ -44,8 +44,11 @@ class Converter {
         }
     };
 
-    // The system's conversion from UTF-8 to one character set, defined with `open` and `run` by
-    // the converter_*.cpp of each system. `run` returns nothing for text it cannot convert.
+    static bool isUtf8(std::string charset);
+
+    // The system's conversion from UTF-8 to one character set, defined with `open`, `run` and
+    // the converter's constructor and destructor by the converter_*.cpp of each system. `run`
+    // returns nothing for text it cannot convert.
     class Backend;
     static std::unique_ptr<Backend> open(const std::string& charset);
     static std::optional<std::string> run(Backend& backend, std::string_view utf8);

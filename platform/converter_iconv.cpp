@@ -19,6 +19,15 @@ class Converter::Backend {
     iconv_t descriptor_;
 };
 
+Converter::Converter(std::string charset)
+    : charset_(std::move(charset)), passThrough_(isUtf8(charset_)) {
+    if (!passThrough_) {
+        backend_ = open(charset_);
+    }
+}
+
+Converter::~Converter() = default;
+
 std::unique_ptr<Converter::Backend> Converter::open(const std::string& charset) {
     const iconv_t descriptor = iconv_open(charset.c_str(), "UTF-8");
     if (descriptor == reinterpret_cast<iconv_t>(-1)) {

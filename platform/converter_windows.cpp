@@ -57,6 +57,15 @@ class Converter::Backend {
     UINT page_;
 };
 
+Converter::Converter(std::string charset)
+    : charset_(std::move(charset)), passThrough_(isUtf8(charset_)) {
+    if (!passThrough_) {
+        backend_ = open(charset_);
+    }
+}
+
+Converter::~Converter() = default;
+
 std::unique_ptr<Converter::Backend> Converter::open(const std::string& charset) {
     const auto page = codePage(charset);
     if (!page) {

@@ -78,8 +78,8 @@ class ProbeModes {
             return;
         }
         saved_ = true;
-        vt_ = SetConsoleMode(output(), out_ | ENABLE_VIRTUAL_TERMINAL_PROCESSING |
-                                           ENABLE_PROCESSED_OUTPUT) &&
+        vt_ = SetConsoleMode(output(),
+                             out_ | ENABLE_VIRTUAL_TERMINAL_PROCESSING | ENABLE_PROCESSED_OUTPUT) &&
               SetConsoleMode(input(), ENABLE_VIRTUAL_TERMINAL_INPUT);
     }
     ~ProbeModes() {
@@ -114,8 +114,7 @@ bool SystemHost::write(std::string_view bytes) {
     }
     while (!bytes.empty()) {
         DWORD written = 0;
-        if (!WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                       nullptr)) {
+        if (!WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
             errno = errnoOfLastError();
             return false;
         }
@@ -228,9 +227,9 @@ std::optional<int> SystemHost::measureColumns(std::string_view sample,
         }
         std::string bytes(typed.size() * 3, '\0');
         bytes.resize(static_cast<std::size_t>(std::max(
-            0, WideCharToMultiByte(CP_UTF8, 0, typed.data(), static_cast<int>(typed.size()),
-                                   bytes.data(), static_cast<int>(bytes.size()), nullptr,
-                                   nullptr))));
+            0,
+            WideCharToMultiByte(CP_UTF8, 0, typed.data(), static_cast<int>(typed.size()),
+                                bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr))));
         typedAhead_ += bytes;
         column = takeCursorReport(typedAhead_);
     }

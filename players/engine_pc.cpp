@@ -65,7 +65,7 @@ Point EnginePC::select(Board& board, std::int32_t colour) {
     if (console().testMode()) {
         std::string pv;
         for (const int move : result.pv) {
-            pv += " " + engine::squareName(move);
+            pv.append(" ").append(engine::squareName(move));
         }
         console().write(" : \n : -- level ", level_, ", depth ", result.depth,
                         result.exact ? " exact" : "", ", score ", discs(result.score), ", nodes ",

@@ -89,7 +89,7 @@ TEST(Record, EveryGameThatEndsIsOneGgfLineThatReplaysAndTheScreenStaysTheSame) {
         recorded.host.clock = 1'700'000'002;
         run({.seed = 5, .record = path.string(), .level = c.level});
         EXPECT_EQ(recorded.host.screen(), plain.host.screen());
-        const std::string games = testing::readFile(path);
+        const std::string games = testing::readFile(path.string());
         ASSERT_EQ(std::count(games.begin(), games.end(), '\n'), 1) << c.input.substr(0, 20);
         const Replayed game = replay(games.substr(0, games.size() - 1));
         EXPECT_EQ(game.tags, "GM[Othello]PC[orvanta]DT[2023.11.14_22:13:22.UTC]PB[" + c.black +
