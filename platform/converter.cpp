@@ -12,6 +12,15 @@ bool Converter::isUtf8(std::string charset) {
     return charset == "UTF-8" || charset == "UTF8";
 }
 
+Converter::Converter(std::string charset)
+    : charset_(std::move(charset)), passThrough_(isUtf8(charset_)) {
+    if (!passThrough_) {
+        backend_ = open(charset_);
+    }
+}
+
+Converter::~Converter() = default;
+
 bool Converter::isIdentity(std::string_view utf8) const {
     return passThrough_ || std::all_of(utf8.begin(), utf8.end(),
                                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });

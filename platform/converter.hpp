@@ -47,15 +47,19 @@ class Converter {
     static bool isUtf8(std::string charset);
 
     // The system's conversion from UTF-8 to one character set, defined with `open`, `run` and
-    // the converter's constructor and destructor by the converter_*.cpp of each system. `run`
-    // returns nothing for text it cannot convert.
+    // `Close` by the converter_*.cpp of each system. `run` returns nothing for text it cannot
+    // convert.
     class Backend;
-    static std::unique_ptr<Backend> open(const std::string& charset);
+    struct Close {
+        void operator()(Backend* backend) const;
+    };
+    using BackendPointer = std::unique_ptr<Backend, Close>;
+    static BackendPointer open(const std::string& charset);
     static std::optional<std::string> run(Backend& backend, std::string_view utf8);
 
     std::string charset_;
     bool passThrough_;
-    std::unique_ptr<Backend> backend_;
+    BackendPointer backend_;
     std::unordered_map<std::string, std::string, Hash, std::equal_to<>> remembered_;
 };
 

@@ -19,21 +19,16 @@ class Converter::Backend {
     iconv_t descriptor_;
 };
 
-Converter::Converter(std::string charset)
-    : charset_(std::move(charset)), passThrough_(isUtf8(charset_)) {
-    if (!passThrough_) {
-        backend_ = open(charset_);
-    }
+void Converter::Close::operator()(Backend* backend) const {
+    std::default_delete<Backend>()(backend);
 }
 
-Converter::~Converter() = default;
-
-std::unique_ptr<Converter::Backend> Converter::open(const std::string& charset) {
+Converter::BackendPointer Converter::open(const std::string& charset) {
     const iconv_t descriptor = iconv_open(charset.c_str(), "UTF-8");
     if (descriptor == reinterpret_cast<iconv_t>(-1)) {
         throw std::runtime_error("iconv cannot convert UTF-8 to " + charset);
     }
-    return std::make_unique<Backend>(descriptor);
+    return BackendPointer(std::make_unique<Backend>(descriptor).release());
 }
 
 std::optional<std::string> Converter::run(Backend& backend, std::string_view utf8) {

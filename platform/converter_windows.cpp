@@ -57,21 +57,16 @@ class Converter::Backend {
     UINT page_;
 };
 
-Converter::Converter(std::string charset)
-    : charset_(std::move(charset)), passThrough_(isUtf8(charset_)) {
-    if (!passThrough_) {
-        backend_ = open(charset_);
-    }
+void Converter::Close::operator()(Backend* backend) const {
+    std::default_delete<Backend>()(backend);
 }
 
-Converter::~Converter() = default;
-
-std::unique_ptr<Converter::Backend> Converter::open(const std::string& charset) {
+Converter::BackendPointer Converter::open(const std::string& charset) {
     const auto page = codePage(charset);
     if (!page) {
         throw std::runtime_error("Windows has no code page for " + charset);
     }
-    return std::make_unique<Backend>(*page);
+    return BackendPointer(std::make_unique<Backend>(*page).release());
 }
 
 std::optional<std::string> Converter::run(Backend& backend, std::string_view utf8) {

@@ -88,24 +88,8 @@ bool SystemHost::write(std::string_view bytes) {
     return true;
 }
 
-std::ptrdiff_t SystemHost::read(char* buffer, std::size_t size) {
-    if (!typedAhead_.empty()) {
-        const std::size_t n = std::min(size, typedAhead_.size());
-        std::copy_n(typedAhead_.data(), n, buffer);
-        typedAhead_.erase(0, n);
-        return static_cast<std::ptrdiff_t>(n);
-    }
-    const ssize_t got = readInput(buffer, size);
-    if (got > 0 && answerOverdue_) {
-        // A late answer to the width probe is no input of the user's.
-        std::string bytes(buffer, static_cast<std::size_t>(got));
-        if (takeCursorReport(bytes)) {
-            answerOverdue_ = false;
-            std::copy(bytes.begin(), bytes.end(), buffer);
-            return bytes.empty() ? read(buffer, size) : static_cast<std::ptrdiff_t>(bytes.size());
-        }
-    }
-    return got;
+std::ptrdiff_t SystemHost::readStandardInput(char* buffer, std::size_t size) {
+    return readInput(buffer, size);
 }
 
 void SystemHost::writeError(std::string_view text) {
@@ -119,14 +103,6 @@ void SystemHost::writeError(std::string_view text) {
         }
         text.remove_prefix(static_cast<std::size_t>(written));
     }
-}
-
-std::time_t SystemHost::now() {
-    return std::time(nullptr);
-}
-
-std::chrono::nanoseconds SystemHost::steadyTime() {
-    return std::chrono::steady_clock::now().time_since_epoch();
 }
 
 void SystemHost::sleep(std::chrono::milliseconds duration) {
@@ -149,10 +125,6 @@ std::string SystemHost::localeCharset() {
     return charset;
 }
 
-std::string SystemHost::localeName() {
-    return localeNameFromEnvironment();
-}
-
 std::optional<int> SystemHost::measureColumns(std::string_view sample,
                                               std::chrono::milliseconds limit) {
     if (!sameTerminal()) {
@@ -164,33 +136,23 @@ std::optional<int> SystemHost::measureColumns(std::string_view sample,
     if (!raw.active() || !write(probe)) {
         return std::nullopt;
     }
-    std::optional<int> column;
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!column) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        pollfd ready{STDIN_FILENO, POLLIN, 0};
-        const int polled = left.count() > 0 ? ::poll(&ready, 1, static_cast<int>(left.count())) : 0;
-        if (polled < 0 && errno == EINTR) {
-            continue;
-        }
-        if (polled <= 0) {
-            break;
-        }
-        char buffer[256];
-        const ssize_t got = readInput(buffer, sizeof buffer);
-        if (got <= 0) {
-            break;
-        }
-        typedAhead_.append(buffer, static_cast<std::size_t>(got));
-        column = takeCursorReport(typedAhead_);
-    }
+    const std::optional<int> columns = awaitCursorReport(limit);
     write("\r\x1b[K");
-    answerOverdue_ = !column;
-    if (column) {
-        return *column - 1;
+    return columns;
+}
+
+std::optional<std::string> SystemHost::readTerminal(std::chrono::milliseconds limit) {
+    pollfd ready{STDIN_FILENO, POLLIN, 0};
+    int polled = 0;
+    do {
+        polled = ::poll(&ready, 1, static_cast<int>(limit.count()));
+    } while (polled < 0 && errno == EINTR);
+    char buffer[256];
+    const ssize_t got = polled > 0 ? readInput(buffer, sizeof buffer) : 0;
+    if (got <= 0) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    return std::string(buffer, static_cast<std::size_t>(got));
 }
 
 }  // namespace orvanta::platform

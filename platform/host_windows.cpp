@@ -123,13 +123,7 @@ bool SystemHost::write(std::string_view bytes) {
     return true;
 }
 
-std::ptrdiff_t SystemHost::read(char* buffer, std::size_t size) {
-    if (!typedAhead_.empty()) {
-        const std::size_t n = std::min(size, typedAhead_.size());
-        std::copy_n(typedAhead_.data(), n, buffer);
-        typedAhead_.erase(0, n);
-        return static_cast<std::ptrdiff_t>(n);
-    }
+std::ptrdiff_t SystemHost::readStandardInput(char* buffer, std::size_t size) {
     DWORD got = 0;
     if (!ReadFile(input(), buffer, static_cast<DWORD>(size), &got, nullptr)) {
         // A pipe whose writer has gone is the end of the input, as on other systems.
@@ -138,14 +132,6 @@ std::ptrdiff_t SystemHost::read(char* buffer, std::size_t size) {
         }
         errno = errnoOfLastError();
         return -1;
-    }
-    if (got > 0 && answerOverdue_) {
-        std::string bytes(buffer, got);
-        if (takeCursorReport(bytes)) {
-            answerOverdue_ = false;
-            std::copy(bytes.begin(), bytes.end(), buffer);
-            return bytes.empty() ? read(buffer, size) : static_cast<std::ptrdiff_t>(bytes.size());
-        }
     }
     return static_cast<std::ptrdiff_t>(got);
 }
@@ -160,14 +146,6 @@ void SystemHost::writeError(std::string_view text) {
     WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
-std::time_t SystemHost::now() {
-    return std::time(nullptr);
-}
-
-std::chrono::nanoseconds SystemHost::steadyTime() {
-    return std::chrono::steady_clock::now().time_since_epoch();
-}
-
 void SystemHost::sleep(std::chrono::milliseconds duration) {
     Sleep(static_cast<DWORD>(duration.count()));
 }
@@ -179,10 +157,6 @@ bool SystemHost::outputIsTerminal() {
 std::string SystemHost::localeCharset() {
     // Text for a console goes out as UTF-16, converted from UTF-8.
     return isConsole(output()) ? "UTF-8" : "";
-}
-
-std::string SystemHost::localeName() {
-    return localeNameFromEnvironment();
 }
 
 std::optional<int> SystemHost::measureColumns(std::string_view sample,
@@ -202,43 +176,34 @@ std::optional<int> SystemHost::measureColumns(std::string_view sample,
     if (!writeConsole(output(), probe)) {
         return std::nullopt;
     }
-    std::optional<int> column;
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!column) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 ||
-            WaitForSingleObject(input(), static_cast<DWORD>(left.count())) != WAIT_OBJECT_0) {
-            break;
-        }
-        // The answer comes as key events, like anything typed meanwhile; other events (focus,
-        // mouse, window size) are dropped.
-        INPUT_RECORD records[64];
-        DWORD count = 0;
-        if (!ReadConsoleInputW(input(), records, 64, &count)) {
-            break;
-        }
-        std::wstring typed;
-        for (DWORD i = 0; i < count; ++i) {
-            const KEY_EVENT_RECORD& key = records[i].Event.KeyEvent;
-            if (records[i].EventType == KEY_EVENT && key.bKeyDown && key.uChar.UnicodeChar != 0) {
-                typed.append(key.wRepeatCount, key.uChar.UnicodeChar);
-            }
-        }
-        std::string bytes(typed.size() * 3, '\0');
-        bytes.resize(static_cast<std::size_t>(std::max(
-            0,
-            WideCharToMultiByte(CP_UTF8, 0, typed.data(), static_cast<int>(typed.size()),
-                                bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr))));
-        typedAhead_ += bytes;
-        column = takeCursorReport(typedAhead_);
-    }
+    const std::optional<int> columns = awaitCursorReport(limit);
     writeConsole(output(), "\r\x1b[K");
-    answerOverdue_ = !column;
-    if (column) {
-        return *column - 1;
+    return columns;
+}
+
+std::optional<std::string> SystemHost::readTerminal(std::chrono::milliseconds limit) {
+    if (WaitForSingleObject(input(), static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    // The answer comes as key events, like anything typed meanwhile; other events (focus,
+    // mouse, window size) are dropped.
+    INPUT_RECORD records[64];
+    DWORD count = 0;
+    if (!ReadConsoleInputW(input(), records, 64, &count)) {
+        return std::nullopt;
+    }
+    std::wstring typed;
+    for (DWORD i = 0; i < count; ++i) {
+        const KEY_EVENT_RECORD& key = records[i].Event.KeyEvent;
+        if (records[i].EventType == KEY_EVENT && key.bKeyDown && key.uChar.UnicodeChar != 0) {
+            typed.append(key.wRepeatCount, key.uChar.UnicodeChar);
+        }
+    }
+    std::string bytes(typed.size() * 3, '\0');
+    bytes.resize(static_cast<std::size_t>(std::max(
+        0, WideCharToMultiByte(CP_UTF8, 0, typed.data(), static_cast<int>(typed.size()),
+                               bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr))));
+    return bytes;
 }
 
 }  // namespace orvanta::platform
