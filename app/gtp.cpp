@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/console.hpp"
 #include "platform/random.hpp"
@@ -355,6 +356,10 @@ int runGtp(int level, int hashMiB) {
             break;
         }
         console.write(line->truncated ? "? line too long\n\n" : gtp.answer(line->bytes));
+    }
+    if (console.inputError() != 0) {
+        console.error(std::string("standard input: ") + std::strerror(console.inputError()));
+        return 1;
     }
     return 0;
 }

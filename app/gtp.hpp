@@ -69,7 +69,7 @@ class Gtp {
 };
 
 // `orvanta --gtp`: speaks the protocol on standard input and output until `quit` or the end of
-// the input. Returns the exit status (0).
+// the input. Returns the exit status: 0, or 1 when reading standard input failed.
 int runGtp(int level, int hashMiB);
 
 }  // namespace orvanta
