@@ -1,7 +1,8 @@
 # Thin wrapper over the CMake presets: `make run` plays, `make test` runs every test.
 BUILD := build
 
-.PHONY: all build run test install deb asan bench train fuzz soak format format-check clean
+.PHONY: all build run test install deb asan bench train match fuzz soak format format-check \
+        clean windows windows-zip windows-test
 
 all: build
 
@@ -56,6 +57,37 @@ train:
 	cmake --build --preset train --parallel 2 --target orvanta_train
 	./build-train/orvanta_train --out engine/eval_weights.bin $(TRAIN_ARGS)
 
+# A match of Orvanta through GTP against another GTP engine (Debian's gtp-rhino from the grhino
+# package by default): MATCH_PAIRS random balanced openings, each played with both colours.
+MATCH_PAIRS ?= 8
+MATCH_LEVEL ?= 10
+MATCH_OPPONENT ?= /usr/games/gtp-rhino --level 4
+MATCH_SEED ?= 1
+match:
+	cmake --preset bench
+	cmake --build --preset bench --parallel --target match orvanta
+	./build-bench/match --pairs $(MATCH_PAIRS) --seed $(MATCH_SEED) \
+	    --a "build-bench/orvanta --gtp --level=$(MATCH_LEVEL)" --b "$(MATCH_OPPONENT)"
+
+# Windows, cross-compiled with mingw-w64: build-windows/orvanta.exe, statically linked.
+VERSION := $(shell grep -o -m1 'orvanta VERSION [0-9.]*' CMakeLists.txt | cut -d' ' -f3)
+windows:
+	cmake --preset windows
+	cmake --build --preset windows --parallel
+
+# What a Windows player downloads: the program, the README and the licence in one zip.
+windows-zip: windows
+	rm -f orvanta-$(VERSION)-win64.zip
+	zip -j -q orvanta-$(VERSION)-win64.zip build-windows/orvanta.exe README.md LICENSE
+	@echo "orvanta-$(VERSION)-win64.zip"
+
+# The Windows unit tests under Wine, then the Windows program against the Linux one, byte for
+# byte, on every transcript's input and on generated sessions.
+windows-test: build windows
+	cmake --preset windows-test
+	cmake --build --preset windows-test --parallel
+	tests/windows_test.sh
+
 # A short, fixed fuzzing run over the seed corpus (what CI runs); FUZZ_ARGS lengthens it, e.g.
 # make fuzz FUZZ_ARGS=-max_total_time=600
 FUZZ_ARGS ?= -runs=10000
@@ -78,4 +110,4 @@ format-check:
 	git ls-files '*.cpp' '*.hpp' | xargs clang-format --dry-run --Werror
 
 clean:
-	rm -rf build build-*
+	rm -rf build build-* orvanta-*-win64.zip

@@ -5,11 +5,13 @@
 #include <optional>
 
 #include "app/analysis.hpp"
+#include "app/gtp.hpp"
 #include "app/menu.hpp"
 #include "app/test_mode.hpp"
 #include "platform/console.hpp"
 #include "platform/converter.hpp"
 #include "platform/random.hpp"
+#include "players/levels.hpp"
 
 namespace orvanta {
 
@@ -46,6 +48,7 @@ int run(const Options& options) {
     console().measureTerminal(options.ambiguousWidth);
 
     auto game = std::make_unique<Game>();
+    game->setLevel(options.level.value_or(0), static_cast<std::size_t>(options.hashMiB) << 20);
     if (records) {
         game->keepRecordsIn(*records);
     }
@@ -73,6 +76,10 @@ int launch(const std::vector<std::string>& arguments) {
         }
         if (!options.solve.empty()) {
             return runSolve(options.solve, options.hashMiB);
+        }
+        if (options.gtp) {
+            platform::fixSeeds(options.seed);
+            return runGtp(options.level.value_or(kMaxLevel), options.hashMiB);
         }
         return run(options);
     } catch (const platform::OutputFailed& error) {

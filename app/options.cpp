@@ -24,6 +24,8 @@ enum Id : int {
     kPerft,
     kSolve,
     kHash,
+    kLevel,
+    kGtp,
 };
 
 struct Spec {
@@ -34,9 +36,10 @@ struct Spec {
 };
 
 // One table drives the parser and the usage text.
-constexpr std::array<Spec, 11> kSpecs = {{
+constexpr std::array<Spec, 13> kSpecs = {{
     {"help", kHelp, nullptr, "show this help and exit"},
     {"version", kVersion, nullptr, "show the version and exit"},
+    {"level", kLevel, "N", "the computer's level: 0 as ever, 1 gentle to 10 strongest"},
     {"seed", kSeed, "N", "reproducible games: seed with N, N+1, ... instead of the clock"},
     {"pause-scale", kPauseScale, "F", "make every pause F (0 to 10) times as long; 0: no pauses"},
     {"test-mode", kTestMode, nullptr, "start in test mode (no pauses, traces of the search)"},
@@ -44,6 +47,7 @@ constexpr std::array<Spec, 11> kSpecs = {{
     {"charset", kCharset, "NAME", "write in character set NAME on any output (e.g. UTF-8)"},
     {"ambiguous-width", kAmbiguousWidth, "N",
      "draw for a terminal showing ambiguous-width characters N (1 or 2) columns wide"},
+    {"gtp", kGtp, nullptr, "speak the Go Text Protocol (GTP 2) for GUIs and other engines"},
     {"perft", kPerft, "N", "print the numbers of move sequences of depth 1 to N and exit"},
     {"solve", kSolve, "FILE", "solve each position of an OBF file exactly and exit"},
     {"hash", kHash, "MB", "size of the engine's transposition table (default 16)"},
@@ -130,6 +134,17 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
             case kTestMode:
                 options.testMode = true;
                 break;
+            case kGtp:
+                options.gtp = true;
+                break;
+            case kLevel: {
+                const auto n = number(value, 10);
+                if (!n) {
+                    return UsageError{invalid(kLevel, value, "0 to 10")};
+                }
+                options.level = static_cast<int>(*n);
+                break;
+            }
             case kAmbiguousWidth: {
                 const auto n = number(value, 2);
                 if (!n || *n == 0) {
@@ -159,8 +174,8 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
                 const bool perft = id == kPerft;
                 const auto n = number(value, perft ? Options::kMaxPerft : Options::kMaxHashMiB);
                 if (!n || *n == 0) {
-                    return UsageError{invalid(static_cast<Id>(id), value,
-                                              perft ? "1 to 20" : "1 to 4096")};
+                    return UsageError{
+                        invalid(static_cast<Id>(id), value, perft ? "1 to 20" : "1 to 4096")};
                 }
                 (perft ? options.perft : options.hashMiB) = static_cast<int>(*n);
                 break;
@@ -171,10 +186,15 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
                 if (value.empty()) {
                     return UsageError{invalid(static_cast<Id>(id), value, "it may not be empty")};
                 }
-                (id == kCharset ? options.charset : id == kSolve ? options.solve : options.record) =
-                    value;
+                (id == kCharset ? options.charset
+                 : id == kSolve ? options.solve
+                                : options.record) = value;
                 break;
             case ':':
+                // Some getopt_long answer ':' for a value given to an option that takes none.
+                if (given.starts_with("--") && given.find('=') != std::string::npos) {
+                    return UsageError{"option " + inQuotes(name) + " takes no value"};
+                }
                 return UsageError{given.starts_with("--")
                                       ? "option " + inQuotes(name) + " requires a value"
                                       : "option requires a value -- " +
@@ -189,10 +209,14 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
         }
     }
     if (optind < argc) {
-        return UsageError{"unexpected argument " + inQuotes(argv[static_cast<std::size_t>(optind)])};
+        return UsageError{"unexpected argument " +
+                          inQuotes(argv[static_cast<std::size_t>(optind)])};
     }
-    if (options.perft != 0 && !options.solve.empty()) {
-        return UsageError{"--perft and --solve cannot be combined"};
+    if ((options.perft != 0) + !options.solve.empty() + options.gtp > 1) {
+        return UsageError{"only one of --gtp, --perft and --solve may be given"};
+    }
+    if (options.gtp && options.level == 0) {
+        return UsageError{"--gtp plays at levels 1 to 10"};
     }
     return options;
 }

@@ -28,6 +28,11 @@ struct Options {
     // positions of this file exactly ("": no).
     int perft = 0;
     std::string solve;
+    // The computer's level, 0 (the corner-first player of old) to 10 (the strongest engine);
+    // unset: 0 for the game, 10 for GTP.
+    std::optional<int> level;
+    // Speak GTP on standard input and output instead of playing the game.
+    bool gtp = false;
     // The size of the engine's transposition table in MiB.
     int hashMiB = kDefaultHashMiB;
 

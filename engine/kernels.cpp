@@ -41,7 +41,7 @@ Isa bestIsa() {
     return isaSupported(Isa::kAvx2) ? Isa::kAvx2 : Isa::kPortable;
 }
 
-const Kernels& kernels(Isa isa) {
+const Kernels& kernels([[maybe_unused]] Isa isa) {
     assert(isaSupported(isa));
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
     if (isa == Isa::kAvx2) {

@@ -404,6 +404,7 @@ std::vector<std::pair<int, int>> Search::rootScores(const Position& position, in
                                       -kInfinity, kInfinity, line);
         scores.emplace_back(firstSquare(moves), score);
     }
+    lastNodes_ = search.nodes();
     std::stable_sort(scores.begin(), scores.end(),
                      [](const auto& a, const auto& b) { return a.second > b.second; });
     return scores;
@@ -418,6 +419,7 @@ SearchResult Search::run(const Position& position, const SearchLimits& limits) {
         if (position.mustPass()) {
             result.pv = {kPass};
         }
+        lastNodes_ = 0;
         return result;
     }
     const int empties = position.empties();
@@ -473,7 +475,7 @@ SearchResult Search::run(const Position& position, const SearchLimits& limits) {
     } catch (const Stopped&) {
         // the last finished iteration stands
     }
-    result.nodes = search.nodes();
+    result.nodes = lastNodes_ = search.nodes();
     return result;
 }
 

@@ -50,11 +50,14 @@ class Search {
     // choose among them). Empty when the mover has no move.
     std::vector<std::pair<int, int>> rootScores(const Position& position, int depth);
     void clear() { table_.clear(); }
+    // The nodes the last call of `run` or `rootScores` searched.
+    std::uint64_t lastNodes() const { return lastNodes_; }
 
   private:
     TranspositionTable table_;
     EvalWeights weights_;
     Isa isa_;
+    std::uint64_t lastNodes_ = 0;
 };
 
 // The static evaluation of a position for the mover, in 1/kScoreScale discs, with the built-in

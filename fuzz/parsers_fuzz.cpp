@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/analysis.hpp"
+#include "app/gtp.hpp"
 #include "app/options.hpp"
 #include "platform/terminal.hpp"
 
@@ -15,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
-    switch (data[0] % 4) {
+    switch (data[0] % 5) {
         case 0: {  // command-line arguments, separated by NUL bytes
             std::vector<std::string> arguments;
             for (std::size_t from = 0; from <= text.size();) {
@@ -40,6 +41,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 }
             }
             break;
+        case 4: {  // GTP lines: every answer is "=" or "?" and ends with a blank line
+            orvanta::Gtp gtp(1, 1 << 16, [] { return std::chrono::nanoseconds(0); });
+            for (std::size_t from = 0; from < text.size() && !gtp.done();) {
+                const std::size_t end = std::min(text.find('\n', from), text.size());
+                const std::string answer = gtp.answer(text.substr(from, end - from));
+                if (!answer.empty() && ((answer[0] != '=' && answer[0] != '?') ||
+                                        !answer.ends_with("\n\n") || answer.size() > 4096)) {
+                    std::abort();
+                }
+                from = end + 1;
+            }
+            break;
+        }
         default:  // a locale name from the environment
             orvanta::platform::isEastAsianLocale(orvanta::platform::charsetFromLocaleName(text));
     }

@@ -4,7 +4,8 @@
 
 #include "platform/console.hpp"
 #include "platform/random.hpp"
-#include "players/pc.hpp"
+#include "players/engine_pc.hpp"
+#include "players/levels.hpp"
 #include "players/player.hpp"
 
 namespace orvanta {
@@ -30,26 +31,38 @@ void writeCounts(const Board& board) {
 
 }  // namespace
 
+void Game::setLevel(int level, std::size_t hashBytes) {
+    level_ = level;
+    if (level > 0) {
+        search_ = std::make_unique<engine::Search>(hashBytes);
+    }
+}
+
 void Game::seat(int mode) {
+    const auto human = [this] { return std::make_unique<Player>(level_, search_.get()); };
+    const auto computer = [this] { return makeComputer(level_, search_.get()); };
+    if (search_) {
+        search_->clear();  // every game is played as if it were the first
+    }
     if (mode == kTwoHumans) {
-        seats_ = {std::make_unique<Player>(), std::make_unique<Player>()};
+        seats_ = {human(), human()};
         players_ = {"human", "human"};
     } else if (mode == kHumanAgainstComputer) {
         platform::reseed();
         const bool humanFirst = platform::generator()() % 2 == 0;
         console().write(humanFirst ? " 先攻です" : " 後攻です");
         if (humanFirst) {
-            seats_ = {std::make_unique<Player>(), std::make_unique<PC>()};
-            players_ = {"human", "orvanta"};
+            seats_ = {human(), computer()};
+            players_ = {"human", computerName(level_)};
         } else {
-            seats_ = {std::make_unique<PC>(), std::make_unique<Player>()};
-            players_ = {"orvanta", "human"};
+            seats_ = {computer(), human()};
+            players_ = {computerName(level_), "human"};
         }
         console().pause(kPause);
         console().endLine(2);
     } else {
-        seats_ = {std::make_unique<PC>(), std::make_unique<PC>()};
-        players_ = {"orvanta", "orvanta"};
+        seats_ = {computer(), computer()};
+        players_ = {computerName(level_), computerName(level_)};
     }
 }
 

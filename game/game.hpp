@@ -11,6 +11,7 @@
 #include "game/history.hpp"
 #include "game/record.hpp"
 #include "platform/append_file.hpp"
+#include "engine/search.hpp"
 #include "players/turn.hpp"
 
 namespace orvanta {
@@ -35,6 +36,9 @@ class Game {
     // Appends every game that ends, finished or abandoned, to `file` as a GGF record; the
     // screen stays the same.
     void keepRecordsIn(platform::AppendFile& file) { records_ = &file; }
+    // The computer's level for the games to come (0 to kMaxLevel), with the size of the engine's
+    // table for levels from 1.
+    void setLevel(int level, std::size_t hashBytes);
 
     const Board& board() const { return board_; }
     const History& history() const { return history_; }
@@ -53,6 +57,8 @@ class Game {
     std::array<std::string, 2> players_;
     std::vector<RecordedMove> moves_;
     platform::AppendFile* records_ = nullptr;
+    int level_ = 0;
+    std::unique_ptr<engine::Search> search_;  // from level 1
 };
 
 }  // namespace orvanta

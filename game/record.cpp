@@ -10,7 +10,11 @@ std::string ggfRecord(const std::vector<RecordedMove>& moves,
                       const std::array<std::string, 2>& players, std::time_t date,
                       std::optional<int> margin) {
     std::tm utc{};
+#ifdef _WIN32
+    gmtime_s(&utc, &date);
+#else
     gmtime_r(&date, &utc);
+#endif
     char dateText[32];
     std::strftime(dateText, sizeof dateText, "%Y.%m.%d_%H:%M:%S.UTC", &utc);
     std::string text = "(;GM[Othello]PC[orvanta]DT[" + std::string(dateText) + "]PB[" +

@@ -146,6 +146,22 @@ std::optional<Word> Console::readWord() {
     return word;
 }
 
+std::optional<Word> Console::readLine(std::size_t kept) {
+    int byte = nextByte();
+    if (byte == -1) {
+        return std::nullopt;
+    }
+    Word line;
+    for (; byte != -1 && byte != '\n'; byte = nextByte()) {
+        if (line.bytes.size() < kept) {
+            line.bytes.push_back(static_cast<char>(byte));
+        } else {
+            line.truncated = true;
+        }
+    }
+    return line;
+}
+
 void Console::pause(std::chrono::milliseconds duration) {
     if (!testMode() && pauseScale_ > 0) {
         host_->sleep(std::chrono::milliseconds(

@@ -87,6 +87,9 @@ class Console {
 
     // The next word of standard input, or nothing at its end or when reading fails.
     std::optional<Word> readWord();
+    // The next line of standard input without its line end (its first `kept` bytes), or nothing
+    // at the end of the input.
+    std::optional<Word> readLine(std::size_t kept = 4096);
     // Why reading standard input failed (an errno value), or 0 when it did not.
     int inputError() const { return inputError_; }
     // Writes "orvanta: " and the message as one line on standard error.

@@ -1,22 +1,24 @@
 #pragma once
 
-#include <iconv.h>
-
 #include <cstddef>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
 namespace orvanta::platform {
 
-// Converts the program's UTF-8 text to the output character set with iconv(3). The descriptor is
-// opened once and kept, and converted texts are remembered: the program writes the same few
-// hundred texts over and over (board rows, messages, trace pieces), so iconv runs about once per
-// distinct text. Text that the target cannot represent is a programming error: it throws
-// std::logic_error rather than writing part of the text or a replacement character.
+// Converts the program's UTF-8 text to the output character set: with iconv(3) on POSIX systems,
+// with Windows' code pages there (CP932 is code page 932, EUC-JP 20932, ...). The conversion is
+// set up once and kept, and converted texts are remembered: the program writes the same few
+// hundred texts over and over (board rows, messages, trace pieces), so the system converts about
+// once per distinct text. Text that the target cannot represent is a programming error: it
+// throws std::logic_error rather than writing part of the text or a replacement character.
 class Converter {
   public:
+    // Throws std::runtime_error for a character set the system does not know.
     explicit Converter(std::string charset);
     ~Converter();
     Converter(const Converter&) = delete;
@@ -28,7 +30,7 @@ class Converter {
     // The converted bytes; valid until the next call.
     std::string_view convert(std::string_view utf8);
 
-    // Whether `charset` is known to iconv and can represent all of `sample`.
+    // Whether `charset` is known to the system and can represent all of `sample`.
     static bool canRepresent(const std::string& charset, std::string_view sample);
 
     // More distinct texts than this empty the memory and start again.
@@ -42,10 +44,22 @@ class Converter {
         }
     };
 
+    static bool isUtf8(std::string charset);
+
+    // The system's conversion from UTF-8 to one character set, defined with `open`, `run` and
+    // `Close` by the converter_*.cpp of each system. `run` returns nothing for text it cannot
+    // convert.
+    class Backend;
+    struct Close {
+        void operator()(Backend* backend) const;
+    };
+    using BackendPointer = std::unique_ptr<Backend, Close>;
+    static BackendPointer open(const std::string& charset);
+    static std::optional<std::string> run(Backend& backend, std::string_view utf8);
+
     std::string charset_;
     bool passThrough_;
-    iconv_t descriptor_;
-    std::string buffer_;
+    BackendPointer backend_;
     std::unordered_map<std::string, std::string, Hash, std::equal_to<>> remembered_;
 };
 

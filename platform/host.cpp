@@ -1,92 +1,12 @@
-#include "platform/host.hpp"
-
-#include <langinfo.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <clocale>
-#include <thread>
+#include <ctime>
 
+#include "platform/host.hpp"
 #include "platform/terminal.hpp"
 
+// What the real machine does alike on every system; host_posix.cpp and host_windows.cpp hold
+// the rest.
 namespace orvanta::platform {
-
-namespace {
-
-ssize_t readInput(char* buffer, std::size_t size) {
-    for (;;) {
-        const ssize_t got = ::read(STDIN_FILENO, buffer, size);
-        if (got >= 0 || errno != EINTR) {
-            return got;
-        }
-    }
-}
-
-bool sameTerminal() {
-    struct stat in {};
-    struct stat out {};
-    return ::isatty(STDIN_FILENO) == 1 && ::isatty(STDOUT_FILENO) == 1 &&
-           fstat(STDIN_FILENO, &in) == 0 && fstat(STDOUT_FILENO, &out) == 0 &&
-           in.st_rdev == out.st_rdev;
-}
-
-// Puts the terminal on standard input in non-canonical mode without echo for its lifetime, and
-// holds back the signals that would end or stop the program meanwhile, so that the terminal's
-// mode is restored on every path before any of them takes effect.
-class RawInput {
-  public:
-    RawInput() {
-        sigset_t held;
-        sigemptyset(&held);
-        for (const int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGTSTP, SIGTTIN, SIGTTOU}) {
-            sigaddset(&held, signal);
-        }
-        sigprocmask(SIG_BLOCK, &held, &signals_);
-        if (tcgetattr(STDIN_FILENO, &saved_) == 0) {
-            termios raw = saved_;
-            raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
-            raw.c_cc[VMIN] = 0;
-            raw.c_cc[VTIME] = 0;
-            active_ = tcsetattr(STDIN_FILENO, TCSANOW, &raw) == 0;
-        }
-    }
-    ~RawInput() {
-        if (active_) {
-            tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
-        }
-        sigprocmask(SIG_SETMASK, &signals_, nullptr);
-    }
-    RawInput(const RawInput&) = delete;
-    RawInput& operator=(const RawInput&) = delete;
-
-    bool active() const { return active_; }
-
-  private:
-    termios saved_{};
-    sigset_t signals_{};
-    bool active_ = false;
-};
-
-}  // namespace
-
-bool SystemHost::write(std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
 
 std::ptrdiff_t SystemHost::read(char* buffer, std::size_t size) {
     if (!typedAhead_.empty()) {
@@ -95,7 +15,7 @@ std::ptrdiff_t SystemHost::read(char* buffer, std::size_t size) {
         typedAhead_.erase(0, n);
         return static_cast<std::ptrdiff_t>(n);
     }
-    const ssize_t got = readInput(buffer, size);
+    const std::ptrdiff_t got = readStandardInput(buffer, size);
     if (got > 0 && answerOverdue_) {
         // A late answer to the width probe is no input of the user's.
         std::string bytes(buffer, static_cast<std::size_t>(got));
@@ -108,17 +28,24 @@ std::ptrdiff_t SystemHost::read(char* buffer, std::size_t size) {
     return got;
 }
 
-void SystemHost::writeError(std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t written = ::write(STDERR_FILENO, text.data(), text.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
+std::optional<int> SystemHost::awaitCursorReport(std::chrono::milliseconds limit) {
+    std::optional<int> column;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!column) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        const auto bytes = left.count() > 0 ? readTerminal(left) : std::nullopt;
+        if (!bytes) {
+            break;
         }
-        if (written <= 0) {
-            return;  // nowhere left to complain
-        }
-        text.remove_prefix(static_cast<std::size_t>(written));
+        typedAhead_ += *bytes;
+        column = takeCursorReport(typedAhead_);
     }
+    answerOverdue_ = !column;
+    if (column) {
+        return *column - 1;  // the sample was drawn from the first column
+    }
+    return std::nullopt;
 }
 
 std::time_t SystemHost::now() {
@@ -129,68 +56,8 @@ std::chrono::nanoseconds SystemHost::steadyTime() {
     return std::chrono::steady_clock::now().time_since_epoch();
 }
 
-void SystemHost::sleep(std::chrono::milliseconds duration) {
-    std::this_thread::sleep_for(duration);
-}
-
-bool SystemHost::outputIsTerminal() {
-    return ::isatty(STDOUT_FILENO) == 1;
-}
-
-std::string SystemHost::localeCharset() {
-    // Read once: the locale does not change while the program runs. A locale that is named but
-    // not installed still says which character set the terminal uses.
-    static const std::string charset = [] {
-        if (std::setlocale(LC_CTYPE, "") != nullptr) {
-            return std::string(nl_langinfo(CODESET));
-        }
-        return charsetFromLocaleName(localeNameFromEnvironment());
-    }();
-    return charset;
-}
-
 std::string SystemHost::localeName() {
     return localeNameFromEnvironment();
-}
-
-std::optional<int> SystemHost::measureColumns(std::string_view sample,
-                                              std::chrono::milliseconds limit) {
-    if (!sameTerminal()) {
-        return std::nullopt;
-    }
-    const RawInput raw;
-    std::string probe = "\r";
-    probe.append(sample).append("\x1b[6n");
-    if (!raw.active() || !write(probe)) {
-        return std::nullopt;
-    }
-    std::optional<int> column;
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!column) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        pollfd ready{STDIN_FILENO, POLLIN, 0};
-        const int polled = left.count() > 0 ? ::poll(&ready, 1, static_cast<int>(left.count())) : 0;
-        if (polled < 0 && errno == EINTR) {
-            continue;
-        }
-        if (polled <= 0) {
-            break;
-        }
-        char buffer[256];
-        const ssize_t got = readInput(buffer, sizeof buffer);
-        if (got <= 0) {
-            break;
-        }
-        typedAhead_.append(buffer, static_cast<std::size_t>(got));
-        column = takeCursorReport(typedAhead_);
-    }
-    write("\r\x1b[K");
-    answerOverdue_ = !column;
-    if (column) {
-        return *column - 1;
-    }
-    return std::nullopt;
 }
 
 }  // namespace orvanta::platform

@@ -59,6 +59,14 @@ class SystemHost final : public Host {
                                       std::chrono::milliseconds limit) override;
 
   private:
+    // Reads standard input as the system does it; as `read` otherwise.
+    std::ptrdiff_t readStandardInput(char* buffer, std::size_t size);
+    // What the terminal sends within `limit`; nothing when nothing came.
+    std::optional<std::string> readTerminal(std::chrono::milliseconds limit);
+    // Reads the terminal's answer to a cursor-position request for at most `limit`, keeping
+    // what was typed meanwhile; the columns the probe's sample took, or nothing.
+    std::optional<int> awaitCursorReport(std::chrono::milliseconds limit);
+
     // Input read while waiting for the terminal's answer, handed out first by `read`.
     std::string typedAhead_;
     // Whether an answer that came too late may still arrive among the input.

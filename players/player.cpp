@@ -1,7 +1,7 @@
 #include "players/player.hpp"
 
 #include "platform/console.hpp"
-#include "players/pc.hpp"
+#include "players/engine_pc.hpp"
 
 namespace orvanta {
 
@@ -20,8 +20,7 @@ Point Player::select(Board& board, std::int32_t colour) {
             return answer;
         }
         if (word->is("auto") || word->is("p")) {
-            PC automatic;
-            return automatic.select(board, colour);
+            return makeComputer(level_, search_)->select(board, colour);
         }
         if (!answer.parse(word->bytes)) {
             continue;

@@ -11,7 +11,7 @@
 namespace orvanta {
 namespace {
 
-TEST(Analysis, PerftPrintsTheCountOfEachDepthAndItsSpeedApart) {
+TEST(RealProgramAnalysis, PerftPrintsTheCountOfEachDepthAndItsSpeedApart) {
     const auto run = testing::runProgram({.args = {"--perft=9"}});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "1 4\n2 12\n3 56\n4 244\n5 1396\n6 8200\n7 55092\n8 390216\n9 3005288\n");
@@ -20,7 +20,7 @@ TEST(Analysis, PerftPrintsTheCountOfEachDepthAndItsSpeedApart) {
         << run.err;
 }
 
-TEST(Analysis, SolveAnswersEachPositionAndNamesEachLineThatIsNone) {
+TEST(RealProgramAnalysis, SolveAnswersEachPositionAndNamesEachLineThatIsNone) {
     const std::string ffo = testing::readFile(ORVANTA_FFO_DIR "/fforum-1-19.obf");
     const auto path = std::filesystem::temp_directory_path() / "orvanta-solve-test.obf";
     std::ofstream(path) << ffo.substr(0, ffo.find('\n') + 1)  // FFO #1: g8 +18

@@ -52,7 +52,8 @@ TEST(Options, EachOptionSetsItsFieldAndEveryBadUseIsNamed) {
         {{"--record="}, "invalid value '' for --record (it may not be empty)"},
         {{"--perft=21"}, "invalid value '21' for --perft (1 to 20)"},
         {{"--hash=0"}, "invalid value '0' for --hash (1 to 4096)"},
-        {{"--perft=3", "--solve=x"}, "--perft and --solve cannot be combined"},
+        {{"--perft=3", "--solve=x"}, "only one of --gtp, --perft and --solve may be given"},
+        {{"--gtp", "--level=0"}, "--gtp plays at levels 1 to 10"},
         {{"--charset"}, "option '--charset' requires a value"},
         {{"--help=yes"}, "option '--help' takes no value"},
         {{"--bogus"}, "unrecognized option '--bogus'"},
@@ -67,7 +68,7 @@ TEST(Options, EachOptionSetsItsFieldAndEveryBadUseIsNamed) {
     }
 }
 
-TEST(Options, BadUseGivesTwoLinesOnStandardErrorNothingElseAndStatusTwo) {
+TEST(RealProgramOptions, BadUseGivesTwoLinesOnStandardErrorNothingElseAndStatusTwo) {
     const std::string unwritable = "/proc/orvanta-no-such-dir/games.ggf";
     const struct {
         std::vector<std::string> args;
@@ -89,7 +90,7 @@ TEST(Options, BadUseGivesTwoLinesOnStandardErrorNothingElseAndStatusTwo) {
     }
     const auto help = testing::runProgram({.args = {"--help"}});
     EXPECT_EQ(help.out, usage());
-    EXPECT_EQ(std::count(help.out.begin(), help.out.end(), '\n'), 11) << "one line per option";
+    EXPECT_EQ(std::count(help.out.begin(), help.out.end(), '\n'), 16) << "one line per option";
     const auto version = testing::runProgram({.args = {"-V"}});
     EXPECT_EQ(version.out, versionText());
     EXPECT_TRUE(std::regex_search(version.out, std::regex("^orvanta [0-9]+\\.[0-9]+\\.[0-9]+\n")));
@@ -139,7 +140,7 @@ TEST(Options, AForcedCharsetHoldsOnFilesAndPipes) {
     EXPECT_EQ(console.host.output(), std::string(platform::Converter("EUC-JP").convert(text)));
 }
 
-TEST(Options, FailingInputAndOutputNameTheirCauseAndEndWithStatusOneAtOnce) {
+TEST(RealProgramOptions, FailingInputAndOutputNameTheirCauseAndEndWithStatusOneAtOnce) {
     std::string busy = "3 ";  // plenty of input that would keep a careless program busy
     for (int i = 0; i < 2000; ++i) {
         busy += "2 auto auto auto out 4 0 ";

@@ -70,24 +70,26 @@ TEST(Record, EveryGameThatEndsIsOneGgfLineThatReplaysAndTheScreenStaysTheSame) {
         std::string input;
         std::string black, white, result;  // result "": abandoned, no RE tag
         int moves, passes;
+        int level = 0;
     } cases[] = {
         {testing::sessionFile("full_board_draw.in"), "human", "human", "+0.00", 60, 0},
         {testing::sessionFile("pass_then_white_wins.in"), "human", "human", "-8.00", 59, 1},
         {testing::sessionFile("wipeout_black_wins.in"), "human", "human", "+64.00", 9, 0},
         {"1 f5 f6 out -1", "human", "human", "", 2, 0},
         {"2", "orvanta", "human", "", 1, 0},  // the computer moves first, the input ends
+        {"2", "orvanta-level-3", "human", "", 1, 0, 3},
     };
     const auto path = std::filesystem::temp_directory_path() / "orvanta-record-test.ggf";
     for (const auto& c : cases) {
         std::filesystem::remove(path);
         ConsoleTest plain(c.input);
         plain.host.clock = 1'700'000'002;
-        run({.seed = 5});
+        run({.seed = 5, .level = c.level});
         ConsoleTest recorded(c.input);
         recorded.host.clock = 1'700'000'002;
-        run({.seed = 5, .record = path.string()});
+        run({.seed = 5, .record = path.string(), .level = c.level});
         EXPECT_EQ(recorded.host.screen(), plain.host.screen());
-        const std::string games = testing::readFile(path);
+        const std::string games = testing::readFile(path.string());
         ASSERT_EQ(std::count(games.begin(), games.end(), '\n'), 1) << c.input.substr(0, 20);
         const Replayed game = replay(games.substr(0, games.size() - 1));
         EXPECT_EQ(game.tags, "GM[Othello]PC[orvanta]DT[2023.11.14_22:13:22.UTC]PB[" + c.black +

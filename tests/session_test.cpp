@@ -22,6 +22,7 @@ using testing::sessionFile;
 struct Transcript {
     const char* name;
     std::time_t clock = 1'700'000'000;
+    int level = 0;
 };
 
 class Session : public ::testing::TestWithParam<Transcript> {};
@@ -29,7 +30,7 @@ class Session : public ::testing::TestWithParam<Transcript> {};
 TEST_P(Session, MatchesItsTranscript) {
     ConsoleTest console(sessionFile(std::string(GetParam().name) + ".in"));
     console.host.clock = GetParam().clock;
-    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(run({.level = GetParam().level}), 0);
     const std::string expected = std::string(GetParam().name) + ".out";
     if (std::getenv("ORVANTA_UPDATE_SESSIONS") != nullptr) {
         std::ofstream(ORVANTA_SESSIONS_DIR "/" + expected, std::ios::binary)
@@ -48,7 +49,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Transcript{"junk_bytes"}, Transcript{"long_words"},
                       Transcript{"computer_plays_black", 1'700'000'002},
                       Transcript{"human_plays_black_with_auto"},
-                      Transcript{"computer_game_test_mode", 1'700'000'005}),
+                      Transcript{"computer_game_test_mode", 1'700'000'005},
+                      Transcript{"level_6_test_mode", 1'700'000'005, 6},
+                      Transcript{"level_1_auto", 1'700'000'000, 1}),
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST(HostileInput, EndOfInputAtEveryPromptEndsTheSessionWithoutReadingOn) {

@@ -6,9 +6,6 @@
 #include <clocale>
 #include <csignal>
 #include <cwchar>
-#include <filesystem>
-#include <fstream>
-#include <map>
 
 #include "app/launch.hpp"
 #include "app/menu.hpp"
@@ -29,77 +26,14 @@ std::string encode(const std::string& utf8, const char* charset) {
 // What the program writes on a terminal to measure it, and erases again.
 const std::string kProbe = "\r─\x1b[6n\r\x1b[K";
 
-TEST(Charset, LocaleNamesTellTheCharsetAndTheWidthEvenWhenNotInstalled) {
-    const struct {
-        const char* name;
-        const char* charset;
-        bool eastAsian;
-    } cases[] = {{"ja_JP.UTF-8", "UTF-8", true},
-                 {"en_US.utf8", "UTF-8", false},
-                 {"ja_JP.eucJP", "EUC-JP", true},
-                 {"ja_JP.SJIS", "SHIFT_JIS", true},
-                 {"zh_TW.Big5", "BIG5", true},
-                 {"ko_KR.euc-kr@x", "EUC-KR", true},
-                 {"de_DE.KOI8-R@euro", "KOI8-R", false},
-                 {"jam_JM", "", false},
-                 {"", "", false}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(platform::charsetFromLocaleName(c.name), c.charset) << c.name;
-        EXPECT_EQ(platform::isEastAsianLocale(c.name), c.eastAsian) << c.name;
-    }
-}
-
 // Unicode's own table decides which characters are ambiguous; every character of the
 // repertoire must be classed as it says.
-TEST(Charset, TheAmbiguousCharactersAreThoseOfTheRepertoireUnicodeCallsAmbiguous) {
-    std::ifstream data("/usr/share/unicode/EastAsianWidth.txt");
-    if (!data) {
-        GTEST_SKIP() << "needs /usr/share/unicode/EastAsianWidth.txt (Debian's unicode-data)";
-    }
-    std::map<unsigned, std::string> width;
-    for (std::string line; std::getline(data, line);) {
-        unsigned first = 0;
-        unsigned last = 0;
-        char property[3] = {};
-        if (std::sscanf(line.c_str(), "%x..%x;%2[A-Za-z]", &first, &last, property) == 3 ||
-            (std::sscanf(line.c_str(), "%x;%2[A-Za-z]", &first, property) == 2 && (last = first))) {
-            for (unsigned code = first; code <= last && code < 0x10000; ++code) {
-                width[code] = property;
-            }
-        }
-    }
-    const std::string repertoire(orvanta::repertoire());  // three-byte UTF-8 sequences only
-    for (std::size_t i = 0; i + 3 <= repertoire.size(); i += 3) {
-        const auto byte = [&](std::size_t k) {
-            return 0x3Fu & static_cast<unsigned char>(repertoire[i + k]);
-        };
-        const unsigned code = (byte(0) & 0x0F) << 12 | byte(1) << 6 | byte(2);
-        EXPECT_EQ(platform::padAmbiguous(repertoire.substr(i, 3)).size(),
-                  width[code] == "A" ? 4u : 3u)
-            << std::hex << code;
-    }
-}
-
-TEST(Terminal, CursorReportsAreTakenOutOfTheInputAndEverythingElseStays) {
-    const struct {
-        std::string bytes;
-        std::optional<int> column;
-        std::string rest;
-    } cases[] = {{"3\n\x1b[1;2R-1\n", 2, "3\n-1\n"},
-                 {"\x1b[A\x1b[5;7R", 7, "\x1b[A"},
-                 {"\x1b[1;2", {}, "\x1b[1;2"},
-                 {"\x1b[1;9999999R", {}, "\x1b[1;9999999R"}};
-    for (auto c : cases) {
-        EXPECT_EQ(platform::takeCursorReport(c.bytes), c.column) << c.rest;
-        EXPECT_EQ(c.bytes, c.rest);
-    }
-}
 
 // The real program on terminals: only standard output decides the character set, the locale's
 // when it can show the text, else Shift-JIS; the width is
 // measured only when the terminal is on both streams; its answer, else the option, else the
 // locale decides whether a space follows ambiguous-width characters.
-TEST(Terminal, TheRealProgramChoosesCharsetAndWidthAndTypedBytesSurviveTheProbe) {
+TEST(RealProgramTerminal, ChoosesCharsetAndWidthAndTypedBytesSurviveTheProbe) {
     constexpr Stream P = Stream::Pipe, T = Stream::Terminal;
     const struct {
         Stream in, out;
@@ -144,7 +78,7 @@ TEST(Terminal, TheRealProgramChoosesCharsetAndWidthAndTypedBytesSurviveTheProbe)
     EXPECT_EQ(typed.out, kProbe + screen);
 }
 
-TEST(Terminal, TheTerminalsModeIsRestoredAfterTheProbeEvenWhenASignalArrives) {
+TEST(RealProgramTerminal, ItsModeIsRestoredAfterTheProbeEvenWhenASignalArrives) {
     for (const int signal : {0, SIGTERM, SIGINT}) {
         const auto run = testing::runProgram({.input = "-1\n",
                                               .env = {"LC_ALL=C.UTF-8"},

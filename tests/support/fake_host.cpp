@@ -1,6 +1,10 @@
 #include "tests/support/fake_host.hpp"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 #include <algorithm>
 #include <fstream>
@@ -37,6 +41,19 @@ std::string readFile(const std::string& path) {
 }
 
 std::string fromCp932(std::string_view bytes) {
+#ifdef _WIN32
+    const int size = static_cast<int>(bytes.size());
+    std::wstring wide(bytes.size() + 1, L'\0');
+    const int wideSize = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data(), size,
+                                             wide.data(), static_cast<int>(wide.size()));
+    std::string out(bytes.size() * 3 + 4, '\0');
+    const int outSize = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, out.data(),
+                                            static_cast<int>(out.size()), nullptr, nullptr);
+    if (size > 0 && (wideSize <= 0 || outSize <= 0)) {
+        throw std::runtime_error("not valid CP932");
+    }
+    out.resize(static_cast<std::size_t>(std::max(outSize, 0)));
+#else
     iconv_t descriptor = iconv_open("UTF-8", "CP932");
     std::string out(bytes.size() * 2 + 4, '\0');
     char* in = const_cast<char*>(bytes.data());
@@ -49,6 +66,7 @@ std::string fromCp932(std::string_view bytes) {
         throw std::runtime_error("not valid CP932");
     }
     out.resize(out.size() - outLeft);
+#endif
     return out;
 }
 
@@ -66,6 +84,8 @@ std::string sessionText(const std::string& input) {
 ConsoleTest::ConsoleTest(std::string input, bool mode)
     : host(std::move(input)), testMode(orvanta::testMode), scope_(host) {
     platform::console().followTestMode(orvanta::testMode);
+    platform::console().forceCharset("");  // whatever an earlier test's options set
+    platform::console().setPauseScale(1);
     testMode = mode;
 }
 

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/game_state.hpp"
+#include "engine/search.hpp"
+
+namespace orvanta {
+
+// The Go Text Protocol, version 2, as Othello engines speak it to GUIs and referees: one command
+// a line, answered "= result" or "? message", each answer ended by a blank line. Vertices are
+// a1 to h8 with a1 top left, the discs starting as in the game; "pass" is a pass. When the side
+// to move has no move, a `play` or `genmove` for the other colour is taken as coming after that
+// side's pass, so a referee need not send passes.
+class Gtp {
+  public:
+    // `clock` measures the time a move takes, for `time_settings` and `time_left`.
+    Gtp(int level, std::size_t hashBytes, std::function<std::chrono::nanoseconds()> clock);
+
+    // The answer to one line of input, blank line included; "" for a line without a command
+    // (empty or a comment).
+    std::string answer(std::string_view line);
+    // Whether `quit` has been answered.
+    bool done() const { return done_; }
+
+  private:
+    struct Command;
+    struct Reply {
+        bool ok;
+        std::string text;
+    };
+    static const std::vector<Command>& commands();
+
+    Reply play(const std::vector<std::string>& args);
+    Reply genmove(const std::vector<std::string>& args);
+    Reply undo();
+    Reply showboard() const;
+    Reply finalScore() const;
+    Reply timeSettings(const std::vector<std::string>& args);
+    Reply timeLeft(const std::vector<std::string>& args);
+    Reply knownCommand(const std::vector<std::string>& args) const;
+    Reply listCommands() const;
+    Reply boardsize(const std::vector<std::string>& args);
+    Reply clearBoard();
+    // Passes for the side to move when it has no move and `colour` is the other one; returns
+    // false when `colour` may not move now.
+    bool bringTurnTo(engine::Colour colour);
+    // How long this move may take by the clock, if time settings were given.
+    std::optional<std::chrono::nanoseconds> moveBudget(engine::Colour colour) const;
+
+    int level_;
+    engine::Search search_;
+    std::function<std::chrono::nanoseconds()> clock_;
+    engine::GameState game_;
+    // How many entries of the game each `play` or `genmove` added (a pass put in before it
+    // counts), so that `undo` takes back exactly one command.
+    std::vector<int> added_;
+    // Time settings in seconds (main time, byo-yomi time, stones per byo-yomi period), and the
+    // time left per colour (seconds, stones) as the controller last said.
+    std::optional<std::array<long long, 3>> timeSettings_;
+    std::array<std::optional<std::pair<double, long long>>, 2> timeLeft_;
+    bool done_ = false;
+};
+
+// `orvanta --gtp`: speaks the protocol on standard input and output until `quit` or the end of
+// the input. Returns the exit status: 0, or 1 when reading standard input failed.
+int runGtp(int level, int hashMiB);
+
+}  // namespace orvanta

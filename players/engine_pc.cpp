@@ -1,0 +1,87 @@
+#include "players/engine_pc.hpp"
+
+#include <cstdlib>
+
+#include "platform/console.hpp"
+#include "platform/random.hpp"
+#include "players/levels.hpp"
+#include "players/pc.hpp"
+
+namespace orvanta {
+
+namespace {
+
+using platform::console;
+
+// The game board as the engine sees it: from the side of `colour`, to move.
+engine::Position positionOf(const Board& board, std::int32_t colour) {
+    engine::Bitboard mine = 0;
+    engine::Bitboard theirs = 0;
+    for (int square = 0; square < engine::kSquares; ++square) {
+        const std::int32_t value = board.get(square % 8 + 1, square / 8 + 1);
+        mine |= value == colour ? engine::bit(square) : 0;
+        theirs |= value == opponent(colour) ? engine::bit(square) : 0;
+    }
+    return {mine, theirs, colour == kBlack ? engine::Colour::kBlack : engine::Colour::kWhite};
+}
+
+// "+3.25": a score in hundredths of a disc, as discs.
+std::string discs(int score) {
+    const int whole = std::abs(score);
+    std::string text = score < 0 ? "-" : "+";
+    text += std::to_string(whole / engine::kScoreScale) + ".";
+    text += std::to_string(whole % engine::kScoreScale / 10);
+    text += std::to_string(whole % 10);
+    return text;
+}
+
+}  // namespace
+
+engine::SearchResult chooseMove(int level, engine::Search& search, const engine::Position& position,
+                                std::function<bool()> stop) {
+    const Level& settings = levelSettings(level);
+    if (settings.spread > 0 && position.empties() > settings.exactEmpties) {
+        // Any move within the spread of the best may be chosen, each as likely.
+        const auto scores = search.rootScores(position, settings.depth);
+        std::size_t close = 0;
+        while (close < scores.size() &&
+               scores[close].second >= scores[0].second - settings.spread) {
+            ++close;
+        }
+        const auto& [move, score] = scores[platform::generator()() % close];
+        return {move, score, settings.depth, false, search.lastNodes(), {move}};
+    }
+    engine::SearchLimits limits;
+    limits.depth = settings.depth;
+    limits.exactEmpties = settings.exactEmpties;
+    limits.nodes = settings.nodes;
+    limits.stop = std::move(stop);
+    return search.run(position, limits);
+}
+
+Point EnginePC::select(Board& board, std::int32_t colour) {
+    platform::reseed();
+    const engine::SearchResult result = chooseMove(level_, search_, positionOf(board, colour));
+    if (console().testMode()) {
+        std::string pv;
+        for (const int move : result.pv) {
+            pv.append(" ").append(engine::squareName(move));
+        }
+        console().write(" : \n : -- level ", level_, ", depth ", result.depth,
+                        result.exact ? " exact" : "", ", score ", discs(result.score), ", nodes ",
+                        static_cast<long long>(result.nodes), ", pv", pv);
+        console().endLine(2);
+    }
+    const Point square(result.move % 8 + 1, result.move / 8 + 1);
+    board.canPlace(square, colour);  // the last test: the flags the game places by
+    return square;
+}
+
+std::unique_ptr<Turn> makeComputer(int level, engine::Search* search) {
+    if (level == 0) {
+        return std::make_unique<PC>();
+    }
+    return std::make_unique<EnginePC>(level, *search);
+}
+
+}  // namespace orvanta

@@ -1,0 +1,41 @@
+#include "players/levels.hpp"
+
+#include <array>
+
+namespace orvanta {
+
+namespace {
+
+// From gentle to strongest. Level 1 picks among nearly all moves by a one-ply look; the spread
+// narrows as the search deepens. Level 10 averages at most a second a move on a two-core
+// machine of 2026 (see the README's benchmark figures).
+constexpr std::array<Level, kMaxLevel> kLevels = {{
+    {1, 0, 0, 3000},
+    {1, 4, 0, 800},
+    {2, 6, 0, 400},
+    {3, 8, 0, 200},
+    {4, 10, 0, 100},
+    {5, 12, 0, 0},
+    {6, 14, 0, 0},
+    {8, 16, 2'000'000, 0},
+    {10, 18, 4'000'000, 0},
+    {12, 20, 8'000'000, 0},
+}};
+
+constexpr std::array<const char*, kMaxLevel + 1> kNames = {
+    "orvanta",         "orvanta-level-1", "orvanta-level-2",  "orvanta-level-3",
+    "orvanta-level-4", "orvanta-level-5", "orvanta-level-6",  "orvanta-level-7",
+    "orvanta-level-8", "orvanta-level-9", "orvanta-level-10",
+};
+
+}  // namespace
+
+const Level& levelSettings(int level) {
+    return kLevels[static_cast<std::size_t>(level - 1)];
+}
+
+const char* computerName(int level) {
+    return kNames[static_cast<std::size_t>(level)];
+}
+
+}  // namespace orvanta

@@ -1,0 +1,51 @@
+// The GTP front end, as a controller sees it: transcripts of whole sessions in tests/gtp/
+// (NAME.in the commands, NAME.out the answers; ORVANTA_UPDATE_SESSIONS=1 rewrites the answers).
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/gtp.hpp"
+#include "platform/random.hpp"
+#include "tests/support/fake_host.hpp"
+#include "tests/support/program.hpp"
+
+namespace orvanta {
+namespace {
+
+const std::string kGtp = ORVANTA_SESSIONS_DIR "/../gtp/";
+
+struct GtpTranscript {
+    const char* name;
+    int level;
+};
+
+class GtpSession : public ::testing::TestWithParam<GtpTranscript> {};
+
+TEST_P(GtpSession, AnswersAsItsTranscriptSays) {
+    testing::ConsoleTest console(testing::readFile(kGtp + GetParam().name + ".in"));
+    platform::fixSeeds(1);
+    EXPECT_EQ(runGtp(GetParam().level, 1), 0);
+    platform::fixSeeds(std::nullopt);
+    const std::string expected = kGtp + GetParam().name + ".out";
+    if (std::getenv("ORVANTA_UPDATE_SESSIONS") != nullptr) {
+        std::ofstream(expected, std::ios::binary) << console.host.output();
+    }
+    EXPECT_EQ(console.host.output(), testing::readFile(expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Transcripts, GtpSession,
+                         ::testing::Values(GtpTranscript{"protocol", 10},
+                                           GtpTranscript{"passes", 10}, GtpTranscript{"genmove", 1},
+                                           GtpTranscript{"genmove_strong", 10}),
+                         [](const auto& test) { return std::string(test.param.name); });
+
+TEST(RealProgramGtp, SpeaksOnlyTheProtocolAndEndsWithTheInput) {
+    const auto run = testing::runProgram(
+        {.input = "name\n\x01garbage\nboardsize 9\n", .args = {"--gtp", "--level=1"}});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "= Orvanta\n\n? unknown command\n\n? unacceptable size\n\n");
+    EXPECT_EQ(run.err, "");
+}
+
+}  // namespace
+}  // namespace orvanta
