@@ -72,7 +72,7 @@ class Midgame {
     }
 
     int evaluateLeaf(Bitboard player, Bitboard opponent) {
-        ++nodes_;
+        count();
         return evaluate(player, opponent, weights_);
     }
 
@@ -249,7 +249,7 @@ class Midgame {
         if (!armed_) {
             return;
         }
-        if (limits_.nodes != 0 && nodes_ >= limits_.nodes) {
+        if (limits_.nodes != 0 && work() >= limits_.nodes) {
             throw Stopped{};
         }
         if (nodes_ >= nextPoll_ && limits_.stop) {
@@ -289,10 +289,10 @@ class Midgame {
         SolveBudget budget;
         if (armed_) {
             if (limits_.nodes != 0) {
-                if (nodes_ >= limits_.nodes) {
+                if (work() >= limits_.nodes) {
                     throw Stopped{};
                 }
-                budget.nodes = limits_.nodes - nodes_;
+                budget.nodes = (limits_.nodes - work()) * kSolverNodesPerNode;
             }
             budget.stop = limits_.stop;
         }
@@ -300,10 +300,12 @@ class Midgame {
             const SolveResult r =
                 solve(Position(player, opponent, Colour::kBlack), low, high, table_, budget, isa_);
             nodes_ += r.nodes;
+            solverNodes_ += r.nodes;
             lastSolvedMove_ = r.move;
             return r.score * kScoreScale;
         } catch (const SolveAbandoned& abandoned) {
             nodes_ += abandoned.nodes;
+            solverNodes_ += abandoned.nodes;
             throw Stopped{};
         }
     }
@@ -353,7 +355,15 @@ class Midgame {
     const EvalWeights& weights_;
     Isa isa_;
     const SearchLimits& limits_;
+    // What the node budget counts: a node of the solver costs a fraction of a mid-game node
+    // (it has no evaluation), so kSolverNodesPerNode of them count as one.
+    static constexpr std::uint64_t kSolverNodesPerNode = 4;
+    std::uint64_t work() const {
+        return nodes_ - solverNodes_ + solverNodes_ / kSolverNodesPerNode;
+    }
+
     std::uint64_t nodes_ = 0;
+    std::uint64_t solverNodes_ = 0;
     std::uint64_t nextPoll_ = kPollInterval;
     bool armed_ = false;
     bool atRoot_ = false;
@@ -426,14 +436,17 @@ SearchResult Search::run(const Position& position, const SearchLimits& limits) {
     Midgame search(table_, weights_, isa_, limits);
     // Iterative deepening with aspiration windows around the last score; the first iteration
     // always finishes, so there is always a move. Close enough to the end, the solver takes
-    // over as one last iteration of the whole remaining depth.
+    // over as one last iteration of the whole remaining depth, after mid-game iterations to half
+    // of it: they leave the solver good first moves in the table, and a sound move should the
+    // budget run out before the end is solved.
     constexpr int kAspiration = 2 * kScoreScale;
-    const int lastDepth =
-        empties <= limits.exactEmpties ? empties : std::clamp(limits.depth, 1, empties);
+    const bool exact = empties <= limits.exactEmpties;
+    const int lastDepth = exact ? empties : std::clamp(limits.depth, 1, empties);
+    const int warmUp = std::clamp(empties / 2, 2, std::max(2, limits.depth));
     try {
         for (int depth = 1; depth <= lastDepth; ++depth) {
-            if (empties <= limits.exactEmpties && depth > 2 && depth < empties) {
-                depth = empties;  // a quick first move, then straight to the exact result
+            if (exact && depth > warmUp) {
+                depth = empties;
             }
             if (depth >= empties) {
                 const SolveResult solved = search.solveRoot(position.player(), position.opponent());

@@ -20,7 +20,8 @@ struct SearchLimits {
     // With at most this many empty squares the search solves the position exactly instead.
     int exactEmpties = 0;
     // The search gives up once it has spent this many nodes (0: no limit) and returns the last
-    // finished iteration; the first iteration (one ply) always finishes.
+    // finished iteration; the first iteration (one ply) always finishes. Nodes of the exact
+    // solver are cheaper and count a quarter each.
     std::uint64_t nodes = 0;
     // Polled now and then during the search; true abandons the iteration under way and returns
     // the last finished one (time control). May be empty.
