@@ -147,7 +147,11 @@ class Midgame {
         if (const auto cut = probe(player, opponent, depth, alpha, alpha + 1, hashMove)) {
             return *cut;
         }
-        // 3. Moves best first until one beats alpha.
+        // 3. ProbCut: a shallow search that ends far outside the window settles the node.
+        if (const auto cut = probCut(player, opponent, depth, alpha)) {
+            return *cut;
+        }
+        // 4. Moves best first until one beats alpha.
         const std::uint64_t before = nodes_;
         MoveList list(*this, player, opponent, depth, hashMove);
         int best = -kInfinity;
@@ -163,12 +167,41 @@ class Midgame {
                 }
             }
         }
-        // 4. Keep what was learnt.
+        // 5. Keep what was learnt.
         store(player, opponent, depth, best, bestMove, alpha, alpha + 1, nodes_ - before);
         return best;
     }
 
   private:
+    // ProbCut from kProbCutDepth plies on: the score of a search of depth d is predicted by one
+    // of depth 2 * (d / 4) + d % 2 (the same parity). kProbCutError[d] is the root mean square
+    // difference of the two, in hundredths of a disc, measured on 248 positions of 20 to 50
+    // empties from engine games (depths up to 10; deeper ones use the last). A prediction
+    // kProbCutMarginTenths / 10 such errors beyond the window is trusted.
+    static constexpr int kProbCutDepth = 4;
+    static constexpr std::array<int, 11> kProbCutError = {0,   0,   0,   0,   400, 370,
+                                                          520, 440, 340, 300, 385};
+    static constexpr int kProbCutMarginTenths = 15;
+
+    std::optional<int> probCut(Bitboard player, Bitboard opponent, int depth, int alpha) {
+        if (depth < kProbCutDepth || !limits_.probCut) {
+            return std::nullopt;
+        }
+        const int shallowDepth = 2 * (depth / 4) + depth % 2;
+        const int error = kProbCutError[static_cast<std::size_t>(
+            std::min(depth, static_cast<int>(kProbCutError.size()) - 1))];
+        const int margin = error * kProbCutMarginTenths / 10;
+        const int high = alpha + 1 + margin;
+        if (high < kBest && nws(player, opponent, shallowDepth, high - 1) >= high) {
+            return alpha + 1;
+        }
+        const int low = alpha - margin;
+        if (low > -kBest && nws(player, opponent, shallowDepth, low) <= low) {
+            return alpha;
+        }
+        return std::nullopt;
+    }
+
     // Nodes deep enough to be worth a table entry.
     static constexpr int kHashDepth = 2;
     // Ordering: below kSortDepth by square value and the opponent's replies; from there on by

@@ -26,6 +26,9 @@ struct SearchLimits {
     // Polled now and then during the search; true abandons the iteration under way and returns
     // the last finished one (time control). May be empty.
     std::function<bool()> stop;
+    // Forward pruning (ProbCut): a deep node is settled by a shallow search that ends far
+    // outside its window.
+    bool probCut = true;
 };
 
 struct SearchResult {
