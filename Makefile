@@ -1,8 +1,8 @@
 # Thin wrapper over the CMake presets: `make run` plays, `make test` runs every test.
 BUILD := build
 
-.PHONY: all build run test install deb asan bench match fuzz soak format format-check clean \
-        windows windows-zip windows-test
+.PHONY: all build run test install deb asan bench train match fuzz soak format format-check \
+        clean windows windows-zip windows-test
 
 all: build
 
@@ -48,6 +48,14 @@ bench:
 	./build-bench/orvanta_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	./build-bench/engine_bench
 	bench/whole_program.py build-bench
+
+# Trains the evaluation from self-play (about an hour on two cores) and rewrites the committed
+# weights file engine/eval_weights.bin; TRAIN_ARGS=--scale=0.05 makes a quick trial run.
+TRAIN_ARGS ?=
+train:
+	cmake --preset train
+	cmake --build --preset train --parallel 2 --target orvanta_train
+	./build-train/orvanta_train --out engine/eval_weights.bin $(TRAIN_ARGS)
 
 # A match of Orvanta through GTP against another GTP engine (Debian's gtp-rhino from the grhino
 # package by default): MATCH_PAIRS random balanced openings, each played with both colours.

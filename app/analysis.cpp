@@ -19,8 +19,8 @@ using platform::console;
 std::string speed(std::uint64_t nodes, std::chrono::nanoseconds time) {
     const double seconds = std::chrono::duration<double>(time).count();
     char text[96];
-    std::snprintf(text, sizeof text, "%" PRIu64 " nodes in %.3f s, %.1f M nodes/s", nodes,
-                  seconds, seconds > 0 ? static_cast<double>(nodes) / seconds / 1e6 : 0.0);
+    std::snprintf(text, sizeof text, "%" PRIu64 " nodes in %.3f s, %.1f M nodes/s", nodes, seconds,
+                  seconds > 0 ? static_cast<double>(nodes) / seconds / 1e6 : 0.0);
     return text;
 }
 

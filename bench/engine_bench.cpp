@@ -1,6 +1,9 @@
 // The engine's figures: perft from the start with the engine's kernels and with the plain
-// baseline in the same run, and the time to solve every FFO position of each file exactly.
+// baseline in the same run; the evaluation's speed; the mid-game search against plain alpha-beta
+// at equal depth, then alone deeper (its node counts are a signature: a change that should not
+// alter the search must not change them); and the time to solve every FFO position exactly.
 //   engine_bench [--depth N] [--runs N] [--table-mib N] [--ffo DIR|--no-ffo]
+//                [--search-depth N|--no-search]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -10,8 +13,11 @@
 
 #include "bench/plain_rules.hpp"
 #include "engine/perft.hpp"
+#include "engine/search.hpp"
 #include "engine/solve.hpp"
+#include "tests/support/engine_games.hpp"
 #include "tests/support/ffo.hpp"
+#include "tests/support/plain_search.hpp"
 
 namespace orvanta::bench {
 namespace {
@@ -24,6 +30,7 @@ struct Options {
     int runs = 3;
     std::size_t tableMiB = 256;
     std::string ffo = ORVANTA_FFO_DIR;
+    int searchDepth = 12;  // 0: no search figures
 };
 
 double seconds(const std::function<void()>& work) {
@@ -104,6 +111,109 @@ bool benchFfo(const std::string& path, engine::TranspositionTable& table) {
     return wrong == 0;
 }
 
+// Fixed mid-game positions: every 97th position with 30 to 50 empties of seeded random games.
+std::vector<Position> midgamePositions() {
+    std::vector<Position> chosen;
+    int seen = 0;
+    for (const Position& p : testing::randomGamePositions(2024, 60)) {
+        if (p.moves() != 0 && p.empties() >= 30 && p.empties() <= 50 && ++seen % 97 == 0) {
+            chosen.push_back(p);
+        }
+    }
+    return chosen;
+}
+
+// Nanoseconds per evaluation over the positions of seeded random games, the pattern evaluation
+// against a plain one (mobility and corners, what the first search used).
+void benchEvaluation() {
+    const auto positions = testing::randomGamePositions(7, 200);
+    const engine::EvalWeights weights = engine::builtinWeights();
+    const auto plain = [](engine::Bitboard p, engine::Bitboard o) {
+        const int mobility =
+            engine::popcount(engine::legalMoves(p, o)) - engine::popcount(engine::legalMoves(o, p));
+        const int corners =
+            engine::popcount(p & engine::kCorners) - engine::popcount(o & engine::kCorners);
+        return mobility * 50 + corners * 400;
+    };
+    constexpr int kRounds = 50;
+    long long sink = 0;
+    double times[2] = {};
+    for (int run = 0; run < 3; ++run) {
+        const double pattern = seconds([&] {
+            for (int r = 0; r < kRounds; ++r) {
+                for (const Position& p : positions) {
+                    sink += engine::evaluate(p.player(), p.opponent(), weights);
+                }
+            }
+        });
+        const double simple = seconds([&] {
+            for (int r = 0; r < kRounds; ++r) {
+                for (const Position& p : positions) {
+                    sink += plain(p.player(), p.opponent());
+                }
+            }
+        });
+        times[0] = run == 0 ? pattern : std::min(times[0], pattern);
+        times[1] = run == 0 ? simple : std::min(times[1], simple);
+    }
+    const double count = static_cast<double>(positions.size()) * kRounds;
+    std::printf("evaluation over %zu positions x %d (checksum %lld), fastest of 3 runs\n",
+                positions.size(), kRounds, sink % 1000);
+    std::printf("  patterns  %6.1f ns/eval  %5.2fx the plain one (%.1f ns)\n",
+                times[0] / count * 1e9, times[0] / times[1], times[1] / count * 1e9);
+}
+
+// The search against plain alpha-beta (same evaluation, no table, no ordering) at equal depth,
+// then the search alone at `depth`: nodes, time and nodes a second over fixed positions, each
+// with a cleared 16 MiB table.
+void benchSearch(int depth) {
+    const auto positions = midgamePositions();
+    const engine::EvalWeights weights = engine::builtinWeights();
+    testing::PlainSearch plain([&weights](engine::Bitboard p, engine::Bitboard o) {
+        return engine::evaluate(p, o, weights);
+    });
+    engine::Search search(std::size_t{16} << 20);
+    constexpr int kPlainDepth = 7;
+    struct Total {
+        std::uint64_t nodes = 0;
+        double time = 0;
+    };
+    const auto runSearch = [&](int d) {
+        Total total;
+        for (const Position& p : positions) {
+            search.clear();
+            engine::SearchResult r;
+            engine::SearchLimits limits;
+            limits.depth = d;
+            total.time += seconds([&] { r = search.run(p, limits); });
+            total.nodes += r.nodes;
+        }
+        return total;
+    };
+    Total base;
+    base.time = seconds([&] {
+        for (const Position& p : positions) {
+            plain.root(p, kPlainDepth);
+        }
+    });
+    base.nodes = plain.nodes();
+    std::printf("mid-game search over %zu positions (30-50 empties), cleared 16 MiB table each\n",
+                positions.size());
+    const auto line = [](const char* name, int d, const Total& t, const Total& b) {
+        std::printf("  %-22s depth %2d %12llu nodes  %8.3f s  %5.2f M nodes/s", name, d,
+                    static_cast<unsigned long long>(t.nodes), t.time,
+                    static_cast<double>(t.nodes) / t.time / 1e6);
+        if (b.time > 0) {
+            std::printf("  %6.1fx faster, %6.1fx fewer nodes", b.time / t.time,
+                        static_cast<double>(b.nodes) / static_cast<double>(t.nodes));
+        }
+        std::printf("\n");
+    };
+    line("plain alpha-beta", kPlainDepth, base, {});
+    line("search", kPlainDepth, runSearch(kPlainDepth), base);
+    line("search", depth, runSearch(depth), {});
+}
+
 }  // namespace
 }  // namespace orvanta::bench
 
@@ -122,14 +232,23 @@ int main(int argc, char** argv) {
             options.ffo = argv[++i];
         } else if (arg == "--no-ffo") {
             options.ffo.clear();
+        } else if (arg == "--search-depth" && hasValue) {
+            options.searchDepth = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--no-search") {
+            options.searchDepth = 0;
         } else {
             std::fprintf(stderr,
-                         "usage: %s [--depth N] [--runs N] [--table-mib N] [--ffo DIR|--no-ffo]\n",
+                         "usage: %s [--depth N] [--runs N] [--table-mib N] [--ffo DIR|--no-ffo] "
+                         "[--search-depth N|--no-search]\n",
                          argv[0]);
             return 2;
         }
     }
     bool ok = options.depth < 0 || orvanta::bench::benchPerft(options);
+    if (options.searchDepth > 0) {
+        orvanta::bench::benchEvaluation();
+        orvanta::bench::benchSearch(options.searchDepth);
+    }
     if (!options.ffo.empty()) {
         orvanta::engine::TranspositionTable table(options.tableMiB << 20);
         for (const char* file : {"/fforum-1-19.obf", "/fforum-20-39.obf"}) {

@@ -13,6 +13,7 @@ namespace orvanta::engine {
 
 class TranspositionTable;
 struct SolveResult;
+struct SolveBudget;
 
 enum class Isa {
     kPortable,  // any processor: plain 64-bit integer code
@@ -32,7 +33,7 @@ struct Kernels {
     Bitboard (*flips)(Bitboard player, Bitboard opponent, int square);
     std::uint64_t (*perft)(Bitboard player, Bitboard opponent, int depth);
     SolveResult (*solve)(Bitboard player, Bitboard opponent, int alpha, int beta,
-                         TranspositionTable& table);
+                         TranspositionTable& table, const SolveBudget& budget);
 };
 
 // `isa` must be supported.

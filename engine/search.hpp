@@ -5,14 +5,12 @@
 #include <functional>
 #include <vector>
 
+#include "engine/eval.hpp"
+#include "engine/kernels.hpp"
 #include "engine/position.hpp"
 #include "engine/transposition.hpp"
 
 namespace orvanta::engine {
-
-// Scores of the mid-game search are in hundredths of a disc, from the mover's side; an exact
-// result is its final disc difference times kScoreScale.
-inline constexpr int kScoreScale = 100;
 
 // How far one search may go. Without `stop` a search is deterministic: the same position,
 // limits and table contents give the same move, score and node count on every machine.
@@ -21,12 +19,16 @@ struct SearchLimits {
     int depth = 1;
     // With at most this many empty squares the search solves the position exactly instead.
     int exactEmpties = 0;
-    // No new iteration starts once this many nodes are spent (0: no limit); an iteration under
-    // way is finished.
+    // The search gives up once it has spent this many nodes (0: no limit) and returns the last
+    // finished iteration; the first iteration (one ply) always finishes. Nodes of the exact
+    // solver are cheaper and count a quarter each.
     std::uint64_t nodes = 0;
     // Polled now and then during the search; true abandons the iteration under way and returns
     // the last finished one (time control). May be empty.
     std::function<bool()> stop;
+    // Forward pruning (ProbCut): a deep node is settled by a shallow search that ends far
+    // outside its window.
+    bool probCut = true;
 };
 
 struct SearchResult {
@@ -38,12 +40,14 @@ struct SearchResult {
     std::vector<int> pv;  // the principal variation, starting with `move`
 };
 
-// The mid-game search: iterative deepening with the endgame solver taking over near the end.
-// It owns its transposition table, which carries over from one search to the next (clear it
-// for a new game to keep results independent of earlier games).
+// The mid-game search: iterative deepening NegaScout with the endgame solver taking over near
+// the end. It owns its transposition table, which carries over from one search to the next
+// (clear it for a new game to keep results independent of earlier games).
 class Search {
   public:
-    explicit Search(std::size_t hashBytes) : table_(hashBytes) {}
+    explicit Search(std::size_t hashBytes, EvalWeights weights = builtinWeights(),
+                    Isa isa = bestIsa())
+        : table_(hashBytes), weights_(weights), isa_(isa) {}
 
     SearchResult run(const Position& position, const SearchLimits& limits);
     // Every legal move with its score after a search of `depth` plies, best first (weak levels
@@ -55,10 +59,13 @@ class Search {
 
   private:
     TranspositionTable table_;
+    EvalWeights weights_;
+    Isa isa_;
     std::uint64_t lastNodes_ = 0;
 };
 
-// The static evaluation of a position for the mover, in 1/kScoreScale discs.
+// The static evaluation of a position for the mover, in 1/kScoreScale discs, with the built-in
+// weights (a finished game gets its exact score).
 int evaluate(const Position& position);
 
 }  // namespace orvanta::engine

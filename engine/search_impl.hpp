@@ -75,8 +75,8 @@ template <class Rules>
 class Endgame {
   public:
     static SolveResult run(Bitboard player, Bitboard opponent, int alpha, int beta,
-                           TranspositionTable& table) {
-        Endgame search(table);
+                           TranspositionTable& table, const SolveBudget& budget) {
+        Endgame search(table, budget);
         const Scored root =
             search.pvs(player, opponent, alpha, beta, Rules::moves(player, opponent));
         return {root.score, root.move, search.nodes_};
@@ -142,7 +142,8 @@ class Endgame {
             for (std::size_t i = 0; i < size_; ++i) {
                 const Candidate& c = items_[i];
                 const auto known = table.probe(childPlayer(opponent, c), childOpponent(player, c));
-                if (known && -known->upper > alpha) {
+                if (known && known->depth == TranspositionTable::kSolvedDepth &&
+                    -known->upper > alpha) {
                     return -known->upper;
                 }
             }
@@ -169,12 +170,27 @@ class Endgame {
         std::size_t taken_ = 0;
     };
 
-    explicit Endgame(TranspositionTable& table) : table_(table) {}
+    Endgame(TranspositionTable& table, const SolveBudget& budget)
+        : table_(table), budget_(budget) {}
+
+    // Gives up when the budget is spent; looked at every kBudgetInterval nodes of the hashed
+    // and ordered searches.
+    static constexpr std::uint64_t kBudgetInterval = 4096;
+    void checkBudget() {
+        if (nodes_ < nextCheck_) {
+            return;
+        }
+        nextCheck_ = nodes_ + kBudgetInterval;
+        if ((budget_.nodes != 0 && nodes_ >= budget_.nodes) || (budget_.stop && budget_.stop())) {
+            throw SolveAbandoned{nodes_};
+        }
+    }
 
     // Full window (alpha, beta) at a principal-variation node.
     Scored pvs(Bitboard player, Bitboard opponent, int alpha, int beta, Bitboard moves) {
         // 1. The node; without a move the mover passes or the game is over.
         ++nodes_;
+        checkBudget();
         if (moves == 0) {
             const Bitboard replies = Rules::moves(opponent, player);
             if (replies == 0) {
@@ -188,10 +204,11 @@ class Endgame {
         if (hashed) {
             if (const auto known = table_.probe(player, opponent)) {
                 hashMove = known->move;
-                if (known->lower >= beta || known->lower == known->upper) {
+                if (known->depth != TranspositionTable::kSolvedDepth) {
+                    // a mid-game estimate: only its move is of use
+                } else if (known->lower >= beta || known->lower == known->upper) {
                     return {known->lower, hashMove};
-                }
-                if (known->upper <= alpha) {
+                } else if (known->upper <= alpha) {
                     return {known->upper, hashMove};
                 }
             }
@@ -286,6 +303,7 @@ class Endgame {
     int nwsOrdered(Bitboard player, Bitboard opponent, int alpha, Bitboard moves, bool hashed) {
         // 1. The node; without a move the mover passes or the game is over.
         ++nodes_;
+        checkBudget();
         if (moves == 0) {
             const Bitboard replies = Rules::moves(opponent, player);
             if (replies == 0) {
@@ -305,13 +323,14 @@ class Endgame {
         int hashMove = kPass;
         if (hashed) {
             if (const auto known = table_.probe(player, opponent)) {
-                if (known->lower > alpha) {
+                hashMove = known->move;
+                if (known->depth != TranspositionTable::kSolvedDepth) {
+                    // a mid-game estimate: only its move is of use
+                } else if (known->lower > alpha) {
                     return known->lower;
-                }
-                if (known->upper <= alpha) {
+                } else if (known->upper <= alpha) {
                     return known->upper;
                 }
-                hashMove = known->move;
             }
         }
         // 4. Enhanced transposition cut-off: a child the table already knows to be bad enough
@@ -457,7 +476,9 @@ class Endgame {
     }
 
     TranspositionTable& table_;
+    const SolveBudget& budget_;
     std::uint64_t nodes_ = 0;
+    std::uint64_t nextCheck_ = kBudgetInterval;
 };
 
 // The table of entry points for one Rules.

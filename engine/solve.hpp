@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "engine/kernels.hpp"
 #include "engine/position.hpp"
@@ -21,11 +22,25 @@ struct SolveResult {
 inline constexpr int kMinScore = -kSquares;
 inline constexpr int kMaxScore = kSquares;
 
+// How much a solve may spend: it gives up once `nodes` positions are searched (0: no limit) or
+// when `stop`, polled every few thousand positions, says so (may be empty). Giving up throws
+// SolveAbandoned out of solve(); the table keeps only true results.
+struct SolveBudget {
+    std::uint64_t nodes = 0;
+    std::function<bool()> stop;
+};
+struct SolveAbandoned {
+    std::uint64_t nodes = 0;  // spent before giving up
+};
+
 // Solves the position exactly to the end of the game. The table carries results between calls
 // (they stay true); the caller owns it and chooses its size.
 SolveResult solve(const Position& position, TranspositionTable& table, Isa isa = bestIsa());
 // The same within the window alpha < score < beta (kMinScore <= alpha < beta <= kMaxScore).
 SolveResult solve(const Position& position, int alpha, int beta, TranspositionTable& table,
                   Isa isa = bestIsa());
+// The same under a budget.
+SolveResult solve(const Position& position, int alpha, int beta, TranspositionTable& table,
+                  const SolveBudget& budget, Isa isa = bestIsa());
 
 }  // namespace orvanta::engine

@@ -19,24 +19,31 @@ std::size_t TranspositionTable::bucketOf(Bitboard player, Bitboard opponent) con
     return static_cast<std::size_t>(h) & (entries_.size() - kBucket);
 }
 
-std::uint64_t TranspositionTable::pack(const Stored& stored, int cost) {
+std::uint64_t TranspositionTable::pack(const Stored& stored, int cost) const {
     const auto u = [](int value) { return static_cast<std::uint64_t>(value) & kFieldMask; };
-    return u(stored.lower + kScoreBias) << kLowerShift |
-           u(stored.upper + kScoreBias) << kUpperShift | u(stored.move) << kMoveShift |
-           u(stored.depth) << kDepthShift | u(cost) << kCostShift;
+    const auto score = [](int value) {
+        return static_cast<std::uint64_t>(value + kScoreBias) & kScoreMask;
+    };
+    return score(stored.lower) << kLowerShift | score(stored.upper) << kUpperShift |
+           u(stored.move) << kMoveShift | u(stored.depth) << kDepthShift | u(cost) << kCostShift |
+           std::uint64_t{generation_} << kGenerationShift;
 }
 
 Stored TranspositionTable::unpack(std::uint64_t data) {
     const auto s = [data](int shift) { return static_cast<int>(field(data, shift)); };
-    return {s(kLowerShift) - kScoreBias, s(kUpperShift) - kScoreBias, s(kMoveShift),
-            s(kDepthShift)};
+    const auto score = [data](int shift) {
+        return static_cast<int>((data >> shift) & kScoreMask) - kScoreBias;
+    };
+    return {score(kLowerShift), score(kUpperShift), s(kMoveShift), s(kDepthShift)};
 }
 
-int TranspositionTable::priority(const Entry& entry) {
+int TranspositionTable::priority(const Entry& entry) const {
     if (entry.player == 0 && entry.opponent == 0) {
         return -1;
     }
-    return static_cast<int>(field(entry.data, kDepthShift) << 8 | field(entry.data, kCostShift));
+    const bool current = field(entry.data, kGenerationShift) == generation_;
+    return static_cast<int>((current ? 1 << 16 : 0) | field(entry.data, kDepthShift) << 8 |
+                            field(entry.data, kCostShift));
 }
 
 std::optional<Stored> TranspositionTable::probe(Bitboard player, Bitboard opponent) const {
@@ -61,7 +68,10 @@ void TranspositionTable::store(Bitboard player, Bitboard opponent, const Stored&
             Stored merged = stored;
             const Stored old = unpack(entry.data);
             if (old.depth > stored.depth) {
-                return;  // a deeper result is worth more than a shallower one
+                // A deeper result is worth more than a shallower one; it is still in use.
+                entry.data = (entry.data & ~(kFieldMask << kGenerationShift)) |
+                             std::uint64_t{generation_} << kGenerationShift;
+                return;
             }
             if (old.depth == stored.depth) {
                 merged.lower = std::max(old.lower, stored.lower);
@@ -69,6 +79,11 @@ void TranspositionTable::store(Bitboard player, Bitboard opponent, const Stored&
                 // The move goes with the better lower bound: it is the one proven to reach it.
                 if (old.lower > stored.lower || merged.move == kPass) {
                     merged.move = old.move;
+                }
+                // Estimates of the mid-game search may disagree across searches: then the
+                // newer one stands alone.
+                if (merged.lower > merged.upper) {
+                    merged = stored;
                 }
             }
             entry.data =

@@ -10,6 +10,9 @@ namespace orvanta::engine {
 
 // What the table knows about a position: bounds on its score for the mover, the best move
 // found (kPass when none), and the depth searched (kSolvedDepth: to the end of the game).
+// Solved entries hold final disc differences; the mid-game search stores its own scale
+// (hundredths of a disc) with the depth of its search, so each search reads as bounds only
+// the entries of its own kind (any entry's move is a good first try).
 struct Stored {
     int lower = -kSquares;
     int upper = kSquares;
@@ -30,6 +33,9 @@ class TranspositionTable {
     std::size_t entries() const { return entries_.size(); }
     std::size_t bytes() const { return entries_.size() * sizeof(Entry); }
     void clear();
+    // Starts a new search: entries stored before are replaced before the new ones (a game
+    // moves on, so older positions are less likely to come again). Bounds stay valid.
+    void newSearch() { generation_ = (generation_ + 1) & kFieldMask; }
 
     std::optional<Stored> probe(Bitboard player, Bitboard opponent) const;
     // `nodes` is the work the result cost; dearer results are kept longer. An entry for the
@@ -40,36 +46,40 @@ class TranspositionTable {
     // One entry, 24 bytes:
     //   player    64 bits  the mover's discs      } the whole position; both zero: unused
     //   opponent  64 bits  the opponent's discs   }
-    //   data      64 bits  bits  0-7   lower bound + 64     (0..128)
-    //                      bits  8-15  upper bound + 64     (0..128)
-    //                      bits 16-23  best move            (0..63, 64 = none)
-    //                      bits 24-31  depth                (255 = solved)
-    //                      bits 32-39  cost: bit width of the node count, 0..64
-    //                      bits 40-63  zero
+    //   data      64 bits  bits  0-15  lower bound + 32768
+    //                      bits 16-31  upper bound + 32768
+    //                      bits 32-39  best move            (0..63, 64 = none)
+    //                      bits 40-47  depth                (255 = solved)
+    //                      bits 48-55  cost: bit width of the node count, 0..64
+    //                      bits 56-63  generation: the search that stored it (newSearch)
     struct Entry {
         Bitboard player = 0;
         Bitboard opponent = 0;
         std::uint64_t data = 0;
     };
     static constexpr int kLowerShift = 0;
-    static constexpr int kUpperShift = 8;
-    static constexpr int kMoveShift = 16;
-    static constexpr int kDepthShift = 24;
-    static constexpr int kCostShift = 32;
+    static constexpr int kUpperShift = 16;
+    static constexpr int kMoveShift = 32;
+    static constexpr int kDepthShift = 40;
+    static constexpr int kCostShift = 48;
+    static constexpr int kGenerationShift = 56;
     static constexpr std::uint64_t kFieldMask = 0xff;
-    static constexpr int kScoreBias = kSquares;
+    static constexpr std::uint64_t kScoreMask = 0xffff;
+    static constexpr int kScoreBias = 1 << 15;
     static constexpr std::size_t kBucket = 2;
 
     static std::uint64_t field(std::uint64_t data, int shift) {
         return (data >> shift) & kFieldMask;
     }
-    static std::uint64_t pack(const Stored& stored, int cost);
+    std::uint64_t pack(const Stored& stored, int cost) const;
     static Stored unpack(std::uint64_t data);
-    // Which of two entries to keep: deeper first, then dearer; an unused entry is worth least.
-    static int priority(const Entry& entry);
+    // Which of two entries to keep: one of the current search first, then deeper, then dearer;
+    // an unused entry is worth least.
+    int priority(const Entry& entry) const;
     std::size_t bucketOf(Bitboard player, Bitboard opponent) const;
 
     std::vector<Entry> entries_;
+    unsigned generation_ = 0;
 };
 
 }  // namespace orvanta::engine

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "board/board.hpp"
+#include "engine/search.hpp"
 #include "game/history.hpp"
 #include "game/record.hpp"
 #include "platform/append_file.hpp"
-#include "engine/search.hpp"
 #include "players/turn.hpp"
 
 namespace orvanta {

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "engine/eval.hpp"
+#include "engine/position.hpp"
+
+namespace orvanta::train {
+
+// A position with the score it is trained towards, in hundredths of a disc for its mover.
+struct Sample {
+    engine::Bitboard player = 0;
+    engine::Bitboard opponent = 0;
+    int target = 0;
+};
+
+// How the games of a round are played. Each game opens with a random number of random moves
+// (from randomMin to randomMax plies), then the engine plays with a search of `depth` plies and
+// the weights given; from `exactEmpties` empty squares on every position is solved exactly.
+// Positions before that point are labelled with the exact result of the first solved one (the
+// game's outcome under perfect play from there); the solved ones with their own.
+struct Round {
+    int games = 0;
+    int randomMin = 0;
+    int randomMax = 0;
+    int depth = 0;  // 0: random moves all the way to the solved part
+    int exactEmpties = 16;
+    std::uint64_t seed = 0;
+};
+
+struct GameStats {
+    std::uint64_t searchNodes = 0;
+    std::uint64_t solveNodes = 0;
+};
+
+// The samples of game `index` of a round, the same for the same round and index whatever thread
+// plays it.
+std::vector<Sample> playGame(const Round& round, int index,
+                             const std::optional<engine::EvalWeights>& weights, GameStats& stats);
+
+}  // namespace orvanta::train
