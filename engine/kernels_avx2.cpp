@@ -7,6 +7,7 @@
 #include <array>
 #include <utility>
 
+#include "engine/best_first.hpp"
 #include "engine/kernels.hpp"
 #include "engine/parity.hpp"
 #include "engine/rules.hpp"

@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include "engine/best_first.hpp"
 #include "engine/rules.hpp"
 #include "engine/solve.hpp"
 
@@ -245,19 +246,7 @@ class Midgame {
                 }
             }
         }
-        const Candidate* next() {
-            if (taken_ == size_) {
-                return nullptr;
-            }
-            std::size_t best = taken_;
-            for (std::size_t i = taken_ + 1; i < size_; ++i) {
-                if (items_[i].value > items_[best].value) {
-                    best = i;
-                }
-            }
-            std::swap(items_[taken_], items_[best]);
-            return &items_[taken_++];
-        }
+        const Candidate* next() { return takeBest(items_, size_, taken_); }
 
       private:
         static int sortDepth(int depth) { return depth >= 9 ? 2 : depth >= 6 ? 1 : 0; }

@@ -13,6 +13,7 @@
 #include <array>
 #include <utility>
 
+#include "engine/best_first.hpp"
 #include "engine/kernels.hpp"
 #include "engine/parity.hpp"
 #include "engine/rules.hpp"
@@ -150,19 +151,7 @@ class Endgame {
             return kNoScore;
         }
         // The best remaining move, or nullptr.
-        const Candidate* next() {
-            if (taken_ == size_) {
-                return nullptr;
-            }
-            std::size_t best = taken_;
-            for (std::size_t i = taken_ + 1; i < size_; ++i) {
-                if (items_[i].value > items_[best].value) {
-                    best = i;
-                }
-            }
-            std::swap(items_[taken_], items_[best]);
-            return &items_[taken_++];
-        }
+        const Candidate* next() { return takeBest(items_, size_, taken_); }
 
       private:
         std::array<Candidate, kMaxMoves> items_;
