@@ -28,7 +28,7 @@ enum Id : int {
     kGtp,
 };
 
-struct Spec {
+struct OptionInfo {
     const char* name;
     Id id;
     const char* value;  // the value's name in the usage text; none: the option takes no value
@@ -36,7 +36,7 @@ struct Spec {
 };
 
 // One table drives the parser and the usage text.
-constexpr std::array<Spec, 13> kSpecs = {{
+constexpr std::array<OptionInfo, 13> kOptionTable = {{
     {"help", kHelp, nullptr, "show this help and exit"},
     {"version", kVersion, nullptr, "show the version and exit"},
     {"level", kLevel, "N", "the computer's level: 0 as ever, 1 gentle to 10 strongest"},
@@ -53,8 +53,9 @@ constexpr std::array<Spec, 13> kSpecs = {{
     {"hash", kHash, "MB", "size of the engine's transposition table (default 16)"},
 }};
 
-const Spec& spec(Id id) {
-    return *std::find_if(kSpecs.begin(), kSpecs.end(), [id](const Spec& s) { return s.id == id; });
+const OptionInfo& describe(Id id) {
+    return *std::find_if(kOptionTable.begin(), kOptionTable.end(),
+                         [id](const OptionInfo& s) { return s.id == id; });
 }
 
 std::string inQuotes(std::string_view text) {
@@ -63,7 +64,7 @@ std::string inQuotes(std::string_view text) {
 }
 
 std::string invalid(Id id, std::string_view value, std::string_view expected) {
-    return "invalid value " + inQuotes(value) + " for --" + spec(id).name + " (" +
+    return "invalid value " + inQuotes(value) + " for --" + describe(id).name + " (" +
            std::string(expected) + ")";
 }
 
@@ -98,7 +99,7 @@ std::optional<double> decimal(std::string_view text, double high) {
 std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& arguments) {
     std::vector<option> longOptions;
     std::string shortOptions = ":";  // a missing value is told apart from an unknown option
-    for (const Spec& s : kSpecs) {
+    for (const OptionInfo& s : kOptionTable) {
         const int argument = s.value != nullptr ? required_argument : no_argument;
         longOptions.push_back({s.name, argument, nullptr, s.id});
         if (s.id < 256) {
@@ -226,7 +227,7 @@ std::string usage() {
         "Usage: orvanta [OPTION]...\n"
         "Play Reversi in the console, in Japanese. Without options: the menu, as ever.\n"
         "\n";
-    for (const Spec& s : kSpecs) {
+    for (const OptionInfo& s : kOptionTable) {
         std::string left = s.id < 256 ? std::string("  -") + static_cast<char>(s.id) + ", "
                                       : std::string("      ");
         left.append("--").append(s.name);
