@@ -1,5 +1,6 @@
 // libFuzzer harness for the parsers of untrusted text. The first byte chooses the parser, the
 // rest is its input. Each must return (no crash, no hang) and keep its promises.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include "app/analysis.hpp"
 #include "app/gtp.hpp"
 #include "app/options.hpp"
+#include "game/ggf_reader.hpp"
 #include "platform/terminal.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -41,6 +43,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 }
             }
             break;
+        case 3: {  // a GGF file: each game read, written and read again is the same game; a
+                   // fault names a line of the text in a message of bounded length
+            const auto read = orvanta::readGgf(text);
+            if (const auto* error = std::get_if<orvanta::GgfError>(&read)) {
+                const auto lines = std::count(text.begin(), text.end(), '\n') + 1;
+                if (error->line < 1 || error->line > lines || error->what.empty() ||
+                    error->what.size() > 200) {
+                    std::abort();
+                }
+                break;
+            }
+            for (const orvanta::GgfGame& game : std::get<std::vector<orvanta::GgfGame>>(read)) {
+                const auto again = orvanta::readGgf(orvanta::ggfText(game));
+                const auto* games = std::get_if<std::vector<orvanta::GgfGame>>(&again);
+                if (games == nullptr || games->size() != 1 || (*games)[0].moves != game.moves ||
+                    (*games)[0].start != game.start || (*games)[0].players != game.players) {
+                    std::abort();
+                }
+            }
+            break;
+        }
         case 4: {  // GTP lines: every answer is "=" or "?" and ends with a blank line
             orvanta::Gtp gtp(1, 1 << 16, [] { return std::chrono::nanoseconds(0); });
             for (std::size_t from = 0; from < text.size() && !gtp.done();) {

@@ -11,8 +11,9 @@ namespace {
 
 // Longer tag names are taken for garbage rather than skipped.
 constexpr std::size_t kMaxTagName = 16;
-// Player names are cut to this many characters.
+// Player names are cut to this many characters, values in messages to fewer.
 constexpr std::size_t kMaxPlayerName = 40;
+constexpr std::size_t kMaxShownValue = 20;
 
 const char* colourName(engine::Colour colour) {
     return colour == engine::Colour::kBlack ? "black" : "white";
@@ -37,14 +38,14 @@ std::string_view trimmed(std::string_view value) {
     return value.substr(first, value.find_last_not_of(" \t\r\n") - first + 1);
 }
 
-// A player's name as the review prints it: printable ASCII, neither ']' nor '\' (so that
-// ggfText can write it back), at most kMaxPlayerName characters.
-std::string playerName(std::string_view value) {
-    std::string name;
-    for (const char c : trimmed(value).substr(0, kMaxPlayerName)) {
-        name += c >= ' ' && c < 127 && c != ']' && c != '\\' ? c : '?';
+// A value as names and messages show it: printable ASCII, neither ']' nor '\' (so that ggfText
+// can write it back), at most `limit` characters.
+std::string printable(std::string_view value, std::size_t limit) {
+    std::string text;
+    for (const char c : trimmed(trimmed(value).substr(0, limit))) {
+        text += c >= ' ' && c < 127 && c != ']' && c != '\\' ? c : '?';
     }
-    return name;
+    return text;
 }
 
 // BO[8 <64 squares> <side>]: blanks may stand anywhere after the size.
@@ -168,7 +169,8 @@ class GgfParser {
             if (!value) {
                 return GgfError{valueLine, "the value of " + std::string(name) + " has no ']'"};
             }
-            const std::string shown = std::string(name) + "[" + std::string(trimmed(*value)) + "]";
+            const std::string shown =
+                std::string(name) + "[" + printable(*value, kMaxShownValue) + "]";
             if (name == "GM" && trimmed(*value) != "Othello") {
                 return GgfError{valueLine, "not an Othello game: " + shown};
             }
@@ -186,7 +188,7 @@ class GgfParser {
                                     "the board is not BO[8 <64 squares of *, O or -> <* or O>]"};
                 }
             } else if (name == "PB" || name == "PW") {
-                game.players[name == "PB" ? 0 : 1] = playerName(*value);
+                game.players[name == "PB" ? 0 : 1] = printable(*value, kMaxPlayerName);
             } else if (name == "B" || name == "W") {
                 const auto move = parseMove(*value);
                 if (!move) {
