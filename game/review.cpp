@@ -1,0 +1,237 @@
+#include "game/review.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <thread>
+
+#include "platform/console.hpp"
+
+namespace orvanta {
+
+namespace {
+
+// The review shares its positions among this many threads.
+constexpr std::size_t kReviewThreads = 2;
+// The chart has this many rows above its zero line and as many below.
+constexpr int kChartHalfRows = 5;
+// Discs per row of the chart: the smallest that shows the largest score of the game (clipped to
+// the last one).
+constexpr std::array<int, 8> kChartSteps = {1, 2, 4, 6, 8, 10, 12, 14};
+// The labels of the chart's rows take this many columns, the line's first blank included.
+constexpr std::size_t kChartLabel = 7;
+// The review marks this many of the worst moves.
+constexpr std::size_t kMarkedMoves = 3;
+
+// One position to score: all its moves, or the move played alone.
+struct ReviewJob {
+    engine::Position position;
+    int move = engine::kPass;
+    bool allMoves = false;
+};
+
+struct ReviewResult {
+    MoveScore played;
+    MoveScore best;
+};
+
+ReviewResult scoreJob(engine::Search& search, const ReviewJob& job,
+                      const engine::SearchLimits& limits) {
+    if (!job.allMoves) {
+        const MoveScore played = scoreMove(search, job.position, job.move, limits);
+        return {played, played};
+    }
+    const std::vector<MoveScore> scores = scoreMoves(search, job.position, limits);
+    const auto played = std::find_if(scores.begin(), scores.end(),
+                                     [&](const MoveScore& s) { return s.move == job.move; });
+    return {*played, scores.front()};
+}
+
+// Divides rounding half away from zero.
+int roundedDivision(int value, int divisor) {
+    return value >= 0 ? (value + divisor / 2) / divisor : -((-value + divisor / 2) / divisor);
+}
+
+// "+6", "-2", "0".
+std::string signedDiscs(int discs) {
+    return discs > 0 ? "+" + std::to_string(discs) : std::to_string(discs);
+}
+
+const char* reviewColourName(engine::Colour colour) {
+    return colour == engine::Colour::kBlack ? "黒" : "白";
+}
+
+void trimRight(std::string& text) {
+    text.erase(text.find_last_not_of(' ') + 1);
+}
+
+// The chart of the score through the game, one column a move, rows of `step` discs.
+std::vector<std::string> chartLines(const std::vector<int>& chart) {
+    int largest = 0;
+    for (const int score : chart) {
+        largest = std::max(largest, std::abs(wholeDiscs(score)));
+    }
+    int step = kChartSteps.back();
+    for (const int s : kChartSteps) {
+        if (s * kChartHalfRows >= largest) {
+            step = s;
+            break;
+        }
+    }
+    std::vector<std::string> lines = {" 評価の推移（黒から見た石差）"};
+    for (int row = kChartHalfRows; row >= -kChartHalfRows; --row) {
+        char label[16];
+        std::snprintf(label, sizeof label, row == 0 ? " %4d +" : " %+4d |", row * step);
+        std::string text = label;
+        for (const int score : chart) {
+            const int level = std::clamp(roundedDivision(score, step * engine::kScoreScale),
+                                         -kChartHalfRows, kChartHalfRows);
+            text += level == row ? '*' : row == 0 ? '-' : ' ';
+        }
+        trimRight(text);
+        lines.push_back(text);
+    }
+    // Move numbers under their columns: 1, then every tenth.
+    std::string numbers(kChartLabel + chart.size() + 2, ' ');
+    for (std::size_t n = 1; n <= chart.size(); n = n == 1 ? 10 : n + 10) {
+        const std::string digits = std::to_string(n);
+        numbers.replace(kChartLabel + n - 1, digits.size(), digits);
+    }
+    trimRight(numbers);
+    lines.push_back(numbers);
+    return lines;
+}
+
+}  // namespace
+
+int wholeDiscs(int score) {
+    return roundedDivision(score, engine::kScoreScale);
+}
+
+Review reviewGame(const engine::Position& start, const std::vector<int>& moves,
+                  std::array<bool, 2> reviewed, int level, std::size_t hashBytes) {
+    std::vector<ReviewJob> jobs;
+    engine::Position position = start;
+    for (const int move : moves) {
+        const bool legal = move == engine::kPass ? position.mustPass()
+                                                 : move >= 0 && move < engine::kSquares &&
+                                                       (position.moves() & engine::bit(move)) != 0;
+        if (!legal) {
+            break;  // the moves before it are reviewed
+        }
+        if (move != engine::kPass) {
+            jobs.push_back({position, move, reviewed[static_cast<std::size_t>(position.mover())]});
+        }
+        position = position.after(move);
+    }
+
+    // Each position is scored from a cleared table, so the order in which the threads take them
+    // changes nothing.
+    std::vector<ReviewResult> results(jobs.size());
+    std::atomic<std::size_t> next{0};
+    std::array<std::exception_ptr, kReviewThreads> failures;
+    const engine::SearchLimits limits = levelLimits(level);
+    const auto work = [&](std::size_t worker) {
+        try {
+            engine::Search search(hashBytes);
+            for (std::size_t j; (j = next++) < jobs.size();) {
+                search.clear();
+                results[j] = scoreJob(search, jobs[j], limits);
+            }
+        } catch (...) {
+            failures[worker] = std::current_exception();
+            next = jobs.size();
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (std::size_t worker = 1; worker < kReviewThreads; ++worker) {
+        helpers.emplace_back(work, worker);
+    }
+    work(0);
+    for (std::thread& helper : helpers) {
+        helper.join();
+    }
+    for (const std::exception_ptr& failure : failures) {
+        if (failure) {
+            std::rethrow_exception(failure);
+        }
+    }
+
+    Review review;
+    review.reviewed = reviewed;
+    for (std::size_t j = 0; j < jobs.size(); ++j) {
+        const engine::Colour colour = jobs[j].position.mover();
+        const int played = results[j].played.score;
+        review.chart.push_back(colour == engine::Colour::kBlack ? played : -played);
+        if (jobs[j].allMoves) {
+            review.moves.push_back(
+                {static_cast<int>(j) + 1, colour, results[j].played, results[j].best});
+        }
+    }
+    return review;
+}
+
+std::vector<std::string> reviewLines(const Review& review) {
+    // A move is listed when its loss comes to at least one disc once rounded.
+    const auto loss = [](const ReviewedMove& m) {
+        return wholeDiscs(m.best.score - m.played.score);
+    };
+    std::vector<const ReviewedMove*> losing;
+    std::array<int, 2> totals{};
+    for (const ReviewedMove& m : review.moves) {
+        if (loss(m) >= 1) {
+            losing.push_back(&m);
+            totals[static_cast<std::size_t>(m.colour)] += loss(m);
+        }
+    }
+    std::vector<const ReviewedMove*> worst = losing;
+    std::stable_sort(worst.begin(), worst.end(),
+                     [&](const auto* a, const auto* b) { return loss(*a) > loss(*b); });
+    worst.resize(std::min(worst.size(), kMarkedMoves));
+
+    std::vector<std::string> lines;
+    for (const ReviewedMove* m : losing) {
+        char number[8];
+        std::snprintf(number, sizeof number, " %2d", m->number);
+        const bool marked = std::find(worst.begin(), worst.end(), m) != worst.end();
+        lines.push_back(std::string(number) + "手目 " + reviewColourName(m->colour) + " " +
+                        engine::squareName(m->played.move) + " : " +
+                        signedDiscs(wholeDiscs(m->played.score)) + "  最善 " +
+                        engine::squareName(m->best.move) + " : " +
+                        signedDiscs(wholeDiscs(m->best.score)) + "  損失 " +
+                        std::to_string(loss(*m)) + (marked ? "  悪手" : ""));
+    }
+    if (losing.empty()) {
+        lines.emplace_back(" 石を損した手はありません");
+    }
+    std::string total = " 損失の合計 :";
+    for (const engine::Colour colour : {engine::Colour::kBlack, engine::Colour::kWhite}) {
+        const auto c = static_cast<std::size_t>(colour);
+        if (review.reviewed[c]) {
+            total += std::string(total.ends_with(":") ? " " : ",  ") + reviewColourName(colour) +
+                     " = " + std::to_string(totals[c]);
+        }
+    }
+    lines.push_back(total);
+    if (!review.chart.empty()) {
+        lines.emplace_back();
+        const std::vector<std::string> chart = chartLines(review.chart);
+        lines.insert(lines.end(), chart.begin(), chart.end());
+    }
+    return lines;
+}
+
+void showReview(const engine::Position& start, const std::vector<int>& moves,
+                std::array<bool, 2> reviewed, int level, std::size_t hashBytes) {
+    using platform::console;
+    console().line("　─対局の振り返り─");
+    for (const std::string& line :
+         reviewLines(reviewGame(start, moves, reviewed, level, hashBytes))) {
+        console().line(line);
+    }
+    console().endLine();
+}
+
+}  // namespace orvanta
