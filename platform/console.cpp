@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include "platform/terminal.hpp"
 
@@ -40,6 +41,7 @@ void Console::attach(Host& host) {
     inputPos_ = inputEnd_ = 0;
     inputEnded_ = false;
     inputError_ = 0;
+    lastDelimiter_ = 0;
 }
 
 void Console::forceCharset(std::string charset) {
@@ -54,12 +56,14 @@ void Console::setRepertoire(std::string utf8) {
 
 void Console::chooseCharset() {
     std::string charset = kFileCharset;
+    charsetKnown_ = !forcedCharset_.empty();
     if (!forcedCharset_.empty()) {
         charset = forcedCharset_;
     } else if (!repertoire_.empty() && host_->outputIsTerminal()) {
         const std::string local = host_->localeCharset();
         if (!local.empty() && Converter::canRepresent(local, repertoire_)) {
             charset = local;
+            charsetKnown_ = true;
         }
     }
     converter_ = std::make_unique<Converter>(charset);
@@ -67,14 +71,31 @@ void Console::chooseCharset() {
 
 void Console::measureTerminal(int columns) {
     padAmbiguous_ = false;
-    if (!host_->outputIsTerminal()) {
-        return;
+    const bool terminal = host_->outputIsTerminal();
+    const auto start = host_->steadyTime();
+    bool answered = true;
+    if (terminal && !charsetKnown_ && !repertoire_.empty()) {
+        // "é" is two bytes of UTF-8: one column on a UTF-8 terminal, two on a terminal of
+        // one-byte characters, and no single character of a double-byte set.
+        const auto utf8Columns = host_->measureColumns("\xC3\xA9", kProbeLimit);
+        if (utf8Columns == 1) {
+            converter_ = std::make_unique<Converter>("UTF-8");
+            charsetKnown_ = true;
+        }
+        answered = utf8Columns.has_value();
     }
     if (columns != 1 && columns != 2) {
-        columns = host_->measureColumns(converter_->convert("─"), kProbeLimit).value_or(0);
-    }
-    if (columns != 1 && columns != 2) {
-        columns = isEastAsianLocale(host_->localeName()) ? 2 : 1;
+        if (!terminal) {
+            return;
+        }
+        const auto left = kProbeLimit - std::chrono::duration_cast<std::chrono::milliseconds>(
+                                            host_->steadyTime() - start);
+        if (answered && left.count() > 0) {
+            columns = host_->measureColumns(converter_->convert("─"), left).value_or(0);
+        }
+        if (columns != 1 && columns != 2) {
+            columns = isEastAsianLocale(host_->localeName()) ? 2 : 1;
+        }
     }
     padAmbiguous_ = columns == 1;
 }
@@ -143,15 +164,20 @@ std::optional<Word> Console::readWord() {
         }
         byte = nextByte();
     }
+    lastDelimiter_ = byte;
     return word;
 }
 
 std::optional<Word> Console::readLine(std::size_t kept) {
     int byte = nextByte();
+    if (byte == '\n' && std::exchange(lastDelimiter_, 0) == '\r') {
+        byte = nextByte();  // the rest of the line end that closed the last word
+    }
     if (byte == -1) {
         return std::nullopt;
     }
     Word line;
+    lastDelimiter_ = 0;
     for (; byte != -1 && byte != '\n'; byte = nextByte()) {
         if (line.bytes.size() < kept) {
             line.bytes.push_back(static_cast<char>(byte));

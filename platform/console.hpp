@@ -55,10 +55,16 @@ class Console {
     Host& host() const { return *host_; }
     const std::string& charset() const { return converter_->charset(); }
 
-    // Decides whether a space follows every ambiguous-width character, so that a terminal that
-    // draws them one column wide shows the lines as wide as a Japanese console does. Never off a
-    // terminal. On a terminal, `columns` (1 or 2) decides when given; else the terminal's answer
-    // to a probe; else the locale: wide for Japanese, Chinese and Korean, narrow for the rest.
+    // Looks at the terminal once at start-up.
+    // - Its character set: when the locale names none that can show the text (plain C, say),
+    //   a terminal that is standard input and output is asked whether it is UTF-8 (a two-byte
+    //   UTF-8 character takes one column there, two elsewhere), and gets UTF-8 if so.
+    // - Whether a space follows every ambiguous-width character, so that a terminal that draws
+    //   them one column wide shows the lines as wide as a Japanese console does. `columns` (1
+    //   or 2) decides when given, on any output, files and pipes included. Otherwise files and
+    //   pipes are never padded; a terminal is decided by its answer to a probe, else by the
+    //   locale: wide for Japanese, Chinese and Korean, narrow for the rest.
+    // Both probes together wait at most kProbeLimit for the terminal.
     void measureTerminal(int columns = 0);
     bool padsAmbiguous() const { return padAmbiguous_; }
 
@@ -121,12 +127,18 @@ class Console {
     double pauseScale_ = 1;
     int inputError_ = 0;
     std::unique_ptr<Converter> converter_;
+    // Whether the output goes to a terminal whose locale names a character set that can show
+    // the repertoire (or one was forced): then the terminal need not be asked.
+    bool charsetKnown_ = false;
     bool padAmbiguous_ = false;
     const bool* testMode_;
     std::array<char, 4096> input_{};
     std::size_t inputPos_ = 0;
     std::size_t inputEnd_ = 0;
     bool inputEnded_ = false;
+    // The white space that ended the last word read: after a word ended by "\r", a "\n" that
+    // follows belongs to the same line end.
+    int lastDelimiter_ = 0;
 };
 
 // The process-wide console, on the real machine until a test attaches another host.

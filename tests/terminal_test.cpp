@@ -35,24 +35,37 @@ const std::string kProbe = "\r─\x1b[6n\r\x1b[K";
 // locale decides whether a space follows ambiguous-width characters.
 TEST(RealProgramTerminal, ChoosesCharsetAndWidthAndTypedBytesSurviveTheProbe) {
     constexpr Stream P = Stream::Pipe, T = Stream::Terminal;
+    // What the program writes to ask a terminal whether it is UTF-8 (as raw bytes), and to
+    // measure its width (in the output's character set); both are erased again.
+    const std::string askUtf8 = "\r\xC3\xA9\x1b[6n\r\x1b[K";
+    enum Probes { kNone, kWidth, kBoth, kCharsetOnly };
     const struct {
         Stream in, out;
         std::string answer;  // to the cursor-position request; "" never answers
         const char* locale;
         std::vector<std::string> args;
         const char* charset;
-        bool probe, padded;
+        Probes probes;
+        bool padded;
     } cases[] = {
-        {P, T, "", "C.UTF-8", {}, "UTF-8", false, true},
-        {P, T, "", "C", {}, "CP932", false, true},
-        {P, T, "", "ja_JP.eucJP", {}, "EUC-JP", false, false},  // installed or not
-        {P, T, "", "de_DE.ISO-8859-1", {}, "CP932", false, true},
-        {T, P, "", "C.UTF-8", {}, "CP932", false, false},
-        {T, T, "\x1b[1;2R", "C.UTF-8", {}, "UTF-8", true, true},
-        {T, T, "\x1b[1;3R", "C.UTF-8", {}, "UTF-8", true, false},
-        {T, T, "", "C.UTF-8", {}, "UTF-8", true, true},
-        {T, T, "", "ja_JP.UTF-8", {}, "UTF-8", true, false},  // installed or not
-        {T, T, "\x1b[1;2R", "C", {"--ambiguous-width=2"}, "CP932", false, false},
+        {P, T, "", "C.UTF-8", {}, "UTF-8", kNone, true},
+        {P, T, "", "C", {}, "CP932", kNone, true},
+        {P, T, "", "ja_JP.eucJP", {}, "EUC-JP", kNone, false},  // installed or not
+        {P, T, "", "de_DE.ISO-8859-1", {}, "CP932", kNone, true},
+        {T, P, "", "C.UTF-8", {}, "CP932", kNone, false},
+        {T, T, "\x1b[1;2R", "C.UTF-8", {}, "UTF-8", kWidth, true},
+        {T, T, "\x1b[1;3R", "C.UTF-8", {}, "UTF-8", kWidth, false},
+        {T, T, "", "C.UTF-8", {}, "UTF-8", kWidth, true},
+        {T, T, "", "ja_JP.UTF-8", {}, "UTF-8", kWidth, false},  // installed or not
+        // A locale that names no set for the text: a UTF-8 terminal says so by the column
+        // after "é"; any other answer, or none, leaves Shift-JIS.
+        {T, T, "\x1b[1;2R", "C", {}, "UTF-8", kBoth, true},
+        {T, T, "\x1b[1;3R", "POSIX", {}, "CP932", kBoth, false},
+        {T, T, "", "C", {}, "CP932", kCharsetOnly, true},
+        {T, T, "\x1b[1;2R", "C", {"--ambiguous-width=2"}, "UTF-8", kCharsetOnly, false},
+        {T, T, "\x1b[1;2R", "C.UTF-8", {"--ambiguous-width=2"}, "UTF-8", kNone, false},
+        // An explicit width pads files and pipes too.
+        {P, P, "", "C", {"--ambiguous-width=1"}, "CP932", kNone, true},
     };
     const std::string screen =
         testing::sessionText("3 1 f5 out -1");  // in test mode: without pauses
@@ -64,11 +77,15 @@ TEST(RealProgramTerminal, ChoosesCharsetAndWidthAndTypedBytesSurviveTheProbe) {
                                               .out = c.out,
                                               .answer = c.answer});
         EXPECT_EQ(run.status, 0);
-        EXPECT_EQ(run.out, encode((c.probe ? kProbe : "") +
-                                      (c.padded ? platform::padAmbiguous(screen) : screen),
-                                  c.charset))
+        const std::string charsetProbe =
+            c.probes == kBoth || c.probes == kCharsetOnly ? askUtf8 : "";
+        const std::string widthProbe =
+            c.probes == kBoth || c.probes == kWidth ? encode(kProbe, c.charset) : "";
+        EXPECT_EQ(run.out,
+                  charsetProbe + widthProbe +
+                      encode(c.padded ? platform::padAmbiguous(screen) : screen, c.charset))
             << c.answer << c.locale << int(c.in);
-        EXPECT_LT(run.time, std::chrono::milliseconds(1500)) << "the probe waits 200 ms at most";
+        EXPECT_LT(run.time, std::chrono::milliseconds(1500)) << "the probes wait 200 ms at most";
     }
     // Bytes typed before and after the answer, arriving with it, are read as if it never came.
     const auto typed = testing::runProgram({.env = {"LC_ALL=C.UTF-8"},

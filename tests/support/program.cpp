@@ -66,6 +66,9 @@ ProgramRun runProgram(const Launch& launch) {
     }
     std::vector<std::string> args{ORVANTA_BINARY}, env(launch.env);
     args.insert(args.end(), launch.args.begin(), launch.args.end());
+    // Never the developer's own configuration or state: folders that cannot exist.
+    env.emplace_back("XDG_CONFIG_HOME=/proc/orvanta-tests/config");
+    env.emplace_back("XDG_STATE_HOME=/proc/orvanta-tests/state");
     for (char** entry = environ; *entry != nullptr; ++entry) {
         env.emplace_back(*entry);  // the first of equal names wins
     }
@@ -122,6 +125,7 @@ ProgramRun runProgram(const Launch& launch) {
         close(in[1]);
     });
     ProgramRun result;
+    std::size_t unanswered = 0;  // where to look for the next cursor-position request
     char buffer[65536];
     for (pollfd ready{readEnd, POLLIN, 0}; readEnd >= 0;) {
         if (poll(&ready, 1, 30'000) == 0) {
@@ -133,9 +137,9 @@ ProgramRun runProgram(const Launch& launch) {
             break;  // end of the pipe, or EIO once the terminal has no program left
         }
         result.out.append(buffer, static_cast<std::size_t>(n));
-        const auto asked = result.out.find("\x1b[6n");
-        if (asked != std::string::npos &&
-            asked + 4 > result.out.size() - static_cast<std::size_t>(n)) {
+        for (auto asked = result.out.find("\x1b[6n", unanswered); asked != std::string::npos;
+             asked = result.out.find("\x1b[6n", unanswered)) {
+            unanswered = asked + 4;
             if (launch.signal != 0) {
                 kill(pid, launch.signal);
             } else if (write(terminal[0], launch.answer.data(), launch.answer.size()) < 0) {

@@ -16,8 +16,8 @@ struct Launch {
     std::vector<std::string> env;  // NAME=VALUE, on top of this process's environment
     Stream in = Stream::Pipe;
     Stream out = Stream::Pipe;
-    // A Terminal's answer when the program asks where the cursor is ("" never answers), or a
-    // signal sent to the program at that moment instead.
+    // A Terminal's answer each time the program asks where the cursor is ("" never answers),
+    // or a signal sent to the program at that moment instead.
     std::string answer;
     int signal = 0;
     bool cooked = false;  // a Terminal in canonical mode with echo rather than raw
