@@ -5,11 +5,14 @@
 #include <optional>
 
 #include "app/analysis.hpp"
+#include "app/choices.hpp"
+#include "app/config.hpp"
 #include "app/gtp.hpp"
 #include "app/menu.hpp"
 #include "app/test_mode.hpp"
 #include "platform/console.hpp"
 #include "platform/converter.hpp"
+#include "platform/files.hpp"
 #include "platform/random.hpp"
 #include "players/levels.hpp"
 
@@ -18,6 +21,9 @@ namespace orvanta {
 namespace {
 
 using platform::console;
+
+// Player mode is paced for a player: every pause a quarter of its classic length.
+constexpr double kCoachPauseScale = 0.25;
 
 int badUse(const std::string& message) {
     console().error(message + "\nTry 'orvanta --help' for more information.");
@@ -43,16 +49,24 @@ int run(const Options& options) {
         }
     }
     platform::fixSeeds(options.seed);
-    console().setPauseScale(options.pauseScale);
+    console().setPauseScale(options.pauseScale.value_or(options.coach ? kCoachPauseScale : 1.0));
     testMode = testMode || options.testMode;
     console().measureTerminal(options.ambiguousWidth);
 
     auto game = std::make_unique<Game>();
-    game->setLevel(options.level.value_or(0), static_cast<std::size_t>(options.hashMiB) << 20);
+    game->setCoach(options.coach);
+    const std::size_t hashBytes = static_cast<std::size_t>(options.hashMiB) << 20;
+    if (options.coach) {
+        game->setLevel(options.level.value_or(loadChoices(options.stateDirectory).level),
+                       hashBytes);
+    } else {
+        game->setLevel(options.level.value_or(0), hashBytes);
+    }
     if (records) {
         game->keepRecordsIn(*records);
     }
-    menu(*game);
+    const PlayerMode playerMode{options.seat, options.level, options.stateDirectory};
+    menu(*game, options.coach ? &playerMode : nullptr);
     if (console().inputError() != 0) {
         console().error(std::string("standard input: ") + std::strerror(console().inputError()));
         return 1;
@@ -61,11 +75,14 @@ int run(const Options& options) {
 }
 
 int launch(const std::vector<std::string>& arguments) {
-    const auto parsed = parseOptions(arguments);
+    auto parsed = optionsWithConfig(arguments, configPath());
     if (const auto* error = std::get_if<UsageError>(&parsed)) {
         return badUse(error->message);
     }
-    const Options& options = std::get<Options>(parsed);
+    Options& options = std::get<Options>(parsed);
+    if (options.coach && !platform::stateHome().empty()) {
+        options.stateDirectory = platform::stateHome() + "/orvanta";
+    }
     try {
         if (options.help || options.version) {
             console().write(options.help ? usage() : versionText());

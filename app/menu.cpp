@@ -3,8 +3,10 @@
 #include <charconv>
 #include <chrono>
 
+#include "app/choices.hpp"
 #include "app/test_mode.hpp"
 #include "game/game.hpp"
+#include "players/levels.hpp"
 
 namespace orvanta {
 
@@ -15,9 +17,12 @@ using platform::console;
 // Every character beyond ASCII that the program writes. A terminal gets its own character set
 // only when that set can show all of them; the session tests check that the list is complete.
 constexpr std::string_view kRepertoire =
-    "─│┌┐└┘├┤┬┴┼○●　あいおかがきくけこさしすせそたちてでとどにのはへまりるわをん"
-    "イクゲサジスタッテデトドニバムメモュョレンー下了人位作例個先全分初前動勝回報場始対常"
-    "引後情成戦所手攻数新日更最果番白石示移終結置者自行表通選開黒！？･";
+    "─│┌┐└┘├┤┬┴┼○●　、！（）？･"
+    "あいえおかがきくけこさしすせそたちってでとどなにのはへまみめやらりるわをん"
+    "イクゲコサジスタッテデトドニバヒピベムメモュョルレン・ー"
+    "一下了人任位作使例価個先全出分切初前動勝升合善回報場失始対局差常引強後悪情成戦戻"
+    "所手打振推損攻数新日明昔更最果番白目相石示移終結置者自良葉行表見言計評説読込返通"
+    "選開順黒";
 
 constexpr std::chrono::milliseconds kPause(1000);
 constexpr int kQuit = -1;
@@ -64,10 +69,81 @@ void showCredits() {
     console().pause(kPause);
 }
 
-void playGame(Game& game, int mode) {
+// Asks until the answer is a whole number from `low` to `high`, or an empty line for `given`;
+// nothing at the end of the input.
+std::optional<int> askNumber(std::string_view prompt, int low, int high, int given) {
+    for (;;) {
+        console().write(prompt, " [", given, "] -> ");
+        const auto line = console().readLine(16);
+        console().endLine();
+        if (!line) {
+            return std::nullopt;
+        }
+        std::string_view text = line->bytes;
+        while (!text.empty() &&
+               (text.back() == '\r' || text.back() == ' ' || text.back() == '\t')) {
+            text.remove_suffix(1);
+        }
+        while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+            text.remove_prefix(1);
+        }
+        if (text.empty()) {
+            return given;
+        }
+        const auto number = menuNumber({std::string(text), line->truncated});
+        if (number && *number >= low && *number <= high) {
+            return *number;
+        }
+    }
+}
+
+// Player mode's questions before a game against the computer; the answers are kept for the
+// next game. Nothing when the input ends meanwhile.
+std::optional<Choices> askChoices(const PlayerMode& mode) {
+    Choices choices = loadChoices(mode.stateDirectory);
+    const Choices before = choices;
+    if (mode.seat) {
+        choices.seat = *mode.seat;
+    } else {
+        const int asked = static_cast<int>(choices.seat) + 1;
+        const auto seat =
+            askNumber(" 手番を選んで下さい 1:黒(先手) 2:白(後手) 3:コイントス", 1, 3, asked);
+        if (!seat) {
+            return std::nullopt;
+        }
+        choices.seat = static_cast<Seat>(*seat - 1);
+    }
+    if (mode.level) {
+        choices.level = *mode.level;
+    } else {
+        const auto level = askNumber(" レベルを選んで下さい 0:昔の相手 1-10:やさしい-最強", 0,
+                                     kMaxLevel, choices.level);
+        if (!level) {
+            return std::nullopt;
+        }
+        choices.level = *level;
+    }
+    if (!(choices == before)) {
+        saveChoices(mode.stateDirectory, choices);
+    }
+    return choices;
+}
+
+void playGame(Game& game, int mode, const PlayerMode* playerMode) {
+    std::optional<std::int32_t> humanColour;
+    if (playerMode != nullptr && mode == Game::kHumanAgainstComputer) {
+        const auto choices = askChoices(*playerMode);
+        if (!choices) {
+            return;
+        }
+        game.setLevel(choices->level);
+        if (choices->seat != Seat::kToss) {
+            humanColour = choices->seat == Seat::kBlack ? kBlack : kWhite;
+        }
+    }
     console().line(" ゲームを開始します", 2);
     console().pause(kPause);
-    game.seat(mode);
+    game.seat(mode, humanColour);
     game.play();
     game.unseat();
 }
@@ -94,7 +170,7 @@ std::optional<int> menuNumber(const platform::Word& word) {
     return value;
 }
 
-void menu(Game& game) {
+void menu(Game& game, const PlayerMode* playerMode) {
     console().line(" -Orvanta-", 2);
     for (;;) {
         showMenu();
@@ -108,10 +184,10 @@ void menu(Game& game) {
                 showCredits();
                 break;
             case kTwoHumans:
-                playGame(game, Game::kTwoHumans);
+                playGame(game, Game::kTwoHumans, playerMode);
                 break;
             case kAgainstComputer:
-                playGame(game, Game::kHumanAgainstComputer);
+                playGame(game, Game::kHumanAgainstComputer, playerMode);
                 break;
             case kSwitchMode:
                 console().line(testMode ? " 通常モードへ移行します" : " テストモードへ移行します");

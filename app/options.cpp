@@ -26,30 +26,38 @@ enum Id : int {
     kHash,
     kLevel,
     kGtp,
+    kCoach,
+    kColour,
+    kNoConfig,
 };
 
 struct OptionInfo {
     const char* name;
     Id id;
     const char* value;  // the value's name in the usage text; none: the option takes no value
-    const char* help;
+    const char* help;   // "": not listed (another spelling of a listed option)
+    bool game = true;   // an option of the game, allowed in the configuration file
 };
 
 // One table drives the parser and the usage text.
-constexpr std::array<OptionInfo, 13> kOptionTable = {{
-    {"help", kHelp, nullptr, "show this help and exit"},
-    {"version", kVersion, nullptr, "show the version and exit"},
+constexpr std::array<OptionInfo, 17> kOptionTable = {{
+    {"help", kHelp, nullptr, "show this help and exit", false},
+    {"version", kVersion, nullptr, "show the version and exit", false},
+    {"coach", kCoach, nullptr, "player mode: choices, legal moves, hint, undo, reviews"},
     {"level", kLevel, "N", "the computer's level: 0 as ever, 1 gentle to 10 strongest"},
+    {"colour", kColour, "C", "your colour against the computer: black, white or toss"},
+    {"color", kColour, "C", ""},
     {"seed", kSeed, "N", "reproducible games: seed with N, N+1, ... instead of the clock"},
     {"pause-scale", kPauseScale, "F", "make every pause F (0 to 10) times as long; 0: no pauses"},
     {"test-mode", kTestMode, nullptr, "start in test mode (no pauses, traces of the search)"},
     {"record", kRecord, "FILE", "append every game that ends to FILE as a GGF record"},
     {"charset", kCharset, "NAME", "write in character set NAME on any output (e.g. UTF-8)"},
     {"ambiguous-width", kAmbiguousWidth, "N",
-     "draw for a terminal showing ambiguous-width characters N (1 or 2) columns wide"},
-    {"gtp", kGtp, nullptr, "speak the Go Text Protocol (GTP 2) for GUIs and other engines"},
-    {"perft", kPerft, "N", "print the numbers of move sequences of depth 1 to N and exit"},
-    {"solve", kSolve, "FILE", "solve each position of an OBF file exactly and exit"},
+     "draw for ambiguous-width characters N (1 or 2) columns wide, on any output"},
+    {"no-config", kNoConfig, nullptr, "ignore the configuration file", false},
+    {"gtp", kGtp, nullptr, "speak the Go Text Protocol (GTP 2) for GUIs and other engines", false},
+    {"perft", kPerft, "N", "print the numbers of move sequences of depth 1 to N and exit", false},
+    {"solve", kSolve, "FILE", "solve each position of an OBF file exactly and exit", false},
     {"hash", kHash, "MB", "size of the engine's transposition table (default 16)"},
 }};
 
@@ -138,6 +146,20 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
             case kGtp:
                 options.gtp = true;
                 break;
+            case kCoach:
+                options.coach = true;
+                break;
+            case kNoConfig:
+                options.noConfig = true;
+                break;
+            case kColour:
+                if (value == "black" || value == "white" || value == "toss") {
+                    options.seat = value == "black"   ? Seat::kBlack
+                                   : value == "white" ? Seat::kWhite
+                                                      : Seat::kToss;
+                    break;
+                }
+                return UsageError{invalid(kColour, value, "black, white or toss")};
             case kLevel: {
                 const auto n = number(value, 10);
                 if (!n) {
@@ -222,12 +244,20 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
     return options;
 }
 
+bool allowedInConfig(std::string_view name) {
+    return std::any_of(kOptionTable.begin(), kOptionTable.end(),
+                       [name](const OptionInfo& s) { return s.game && name == s.name; });
+}
+
 std::string usage() {
     std::string text =
         "Usage: orvanta [OPTION]...\n"
         "Play Reversi in the console, in Japanese. Without options: the menu, as ever.\n"
         "\n";
     for (const OptionInfo& s : kOptionTable) {
+        if (*s.help == '\0') {
+            continue;
+        }
         std::string left = s.id < 256 ? std::string("  -") + static_cast<char>(s.id) + ", "
                                       : std::string("      ");
         left.append("--").append(s.name);

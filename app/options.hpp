@@ -3,10 +3,14 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
 namespace orvanta {
+
+// The human's colour in a game against the computer, as player mode asks for it.
+enum class Seat { kBlack, kWhite, kToss };
 
 // What the command line asks for. No arguments at all means today's game, exactly.
 struct Options {
@@ -17,8 +21,9 @@ struct Options {
     int ambiguousWidth = 0;
     // The first seed of a reproducible run; without it every seeding takes the clock.
     std::optional<std::uint32_t> seed;
-    // Every pause lasts this many times its length; 0 removes them.
-    double pauseScale = 1;
+    // Every pause lasts this many times its length; 0 removes them. Unset: as long as ever, or a
+    // quarter of that in player mode.
+    std::optional<double> pauseScale;
     // The character set to write in, on any output; "" leaves the choice to the program.
     std::string charset;
     bool testMode = false;
@@ -35,6 +40,15 @@ struct Options {
     bool gtp = false;
     // The size of the engine's transposition table in MiB.
     int hashMiB = kDefaultHashMiB;
+    // Player mode: the choice of colour and level before a game against the computer, marks of
+    // the legal moves, hint, undo and help at the move prompt, a review after every game.
+    bool coach = false;
+    // The human's colour against the computer; unset: asked in player mode, a coin toss else.
+    std::optional<Seat> seat;
+    // Ignore the user's configuration file.
+    bool noConfig = false;
+    // Not an option: where player mode keeps the last choices ("": nowhere). The launch sets it.
+    std::string stateDirectory;
 
     static constexpr int kDefaultHashMiB = 16;
     static constexpr int kMaxHashMiB = 4096;
@@ -50,6 +64,11 @@ struct UsageError {
 // or --name value, short ones where they exist, no operands. Values are checked for their form
 // and range; whether a character set or a file is usable is for the caller to find out.
 std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& arguments);
+
+// Whether an option may stand in the user's configuration file: those of the game, not those
+// that ask for something else (help, version, GTP, the analysis commands). `name` is the option's
+// whole long name.
+bool allowedInConfig(std::string_view name);
 
 // The --help text: how to call the program and every option, one line each.
 std::string usage();

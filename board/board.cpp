@@ -155,7 +155,7 @@ Board& Board::copyFrom(const Board& other) {
     return *this;
 }
 
-void Board::print() const {
+void Board::print(std::uint64_t marks) const {
     console().line("    a    b   c   d   e   f   g   h  ");
     console().line("  ┌─┬─┬─┬─┬─┬─┬─┬─┐");
     for (std::int32_t y = 1; y <= 8; ++y) {
@@ -165,7 +165,7 @@ void Board::print() const {
             row += "│";
             switch (get(x, y)) {
                 case kEmpty:
-                    row += "　";
+                    row += (marks >> ((y - 1) * 8 + x - 1) & 1) != 0 ? "・" : "　";
                     break;
                 case kBlack:
                     row += "●";

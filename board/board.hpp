@@ -57,8 +57,9 @@ class Board {
     Board& copyFrom(const Board& other);
     bool flag(int direction) const { return flags_[static_cast<std::size_t>(direction)]; }
 
-    // Draws the board as 18 lines of text.
-    void print() const;
+    // Draws the board as 18 lines of text; an empty square whose bit (y - 1) * 8 + x - 1 is set
+    // in `marks` shows a dot (player mode marks the legal moves so).
+    void print(std::uint64_t marks = 0) const;
 
     static const std::array<Point, kDirections>& directions();
 

@@ -2,11 +2,14 @@
 
 #include <chrono>
 
+#include "engine/game_state.hpp"
+#include "game/review.hpp"
 #include "platform/console.hpp"
 #include "platform/random.hpp"
 #include "players/engine_pc.hpp"
 #include "players/levels.hpp"
 #include "players/player.hpp"
+#include "players/positions.hpp"
 
 namespace orvanta {
 
@@ -33,23 +36,34 @@ void writeCounts(const Board& board) {
 
 void Game::setLevel(int level, std::size_t hashBytes) {
     level_ = level;
-    if (level > 0) {
+    if ((level > 0 || coach_) && (!search_ || hashBytes != hashBytes_)) {
         search_ = std::make_unique<engine::Search>(hashBytes);
     }
+    hashBytes_ = hashBytes;
 }
 
-void Game::seat(int mode) {
-    const auto human = [this] { return std::make_unique<Player>(level_, search_.get()); };
+void Game::setCoach(bool on) {
+    coach_ = on;
+    setLevel(level_);
+}
+
+void Game::seat(int mode, std::optional<std::int32_t> humanColour) {
+    const auto human = [this] { return std::make_unique<Player>(level_, search_.get(), coach_); };
     const auto computer = [this] { return makeComputer(level_, search_.get()); };
     if (search_) {
         search_->clear();  // every game is played as if it were the first
     }
+    humans_ = {mode == kTwoHumans, mode == kTwoHumans};
     if (mode == kTwoHumans) {
         seats_ = {human(), human()};
         players_ = {"human", "human"};
     } else if (mode == kHumanAgainstComputer) {
-        platform::reseed();
-        const bool humanFirst = platform::generator()() % 2 == 0;
+        if (!humanColour) {
+            platform::reseed();
+            humanColour = platform::generator()() % 2 == 0 ? kBlack : kWhite;
+        }
+        const bool humanFirst = *humanColour == kBlack;
+        humans_ = {humanFirst, !humanFirst};
         console().write(humanFirst ? " 先攻です" : " 後攻です");
         if (humanFirst) {
             seats_ = {human(), computer()};
@@ -98,6 +112,16 @@ void Game::play() {
         trace(" : \n : -- can put...");
 
         move = seats_[static_cast<std::size_t>(side_)]->select(board_, side_);
+        if (move == kUndoPoint) {
+            const std::size_t before = history_.size();
+            if (takeBack()) {
+                console().write(" ", before - history_.size(), "手戻しました");
+            } else {
+                console().write(" 戻せる手がありません");
+            }
+            console().endLine(2);
+            continue;
+        }
         if (move.getX() == 0 && move.getY() == 0) {
             console().line(" 終了します", 2);
             keepRecord(std::nullopt);
@@ -137,6 +161,43 @@ void Game::finish() {
     console().pause(kPause);
     const int empty = board_.count(kEmpty);
     keepRecord(black > white ? black + empty - white : black < white ? black - white - empty : 0);
+    if (coach_) {
+        showReview(engine::Position(), engineMoves(), humans_, adviceLevel(level_), hashBytes_);
+    }
+}
+
+std::vector<int> Game::engineMoves() const {
+    std::vector<int> moves;
+    for (const RecordedMove& move : moves_) {
+        moves.push_back(move.square ? squareOf(*move.square) : engine::kPass);
+    }
+    return moves;
+}
+
+bool Game::takeBack() {
+    auto last = moves_.end();
+    while (last != moves_.begin()) {
+        --last;
+        if (last->square && humans_[static_cast<std::size_t>(last->colour)]) {
+            side_ = last->colour;
+            moves_.erase(last, moves_.end());
+            replay();
+            return true;
+        }
+    }
+    return false;
+}
+
+void Game::replay() {
+    engine::GameState state;
+    history_.clear();
+    for (const RecordedMove& move : moves_) {
+        state.play(move.square ? squareOf(*move.square) : engine::kPass);
+        if (move.square) {
+            history_.add(*move.square, move.colour);
+        }
+    }
+    setCells(board_, state.position());
 }
 
 void Game::keepRecord(std::optional<int> margin) {

@@ -26,8 +26,9 @@ class Game {
     static constexpr int kHumanAgainstComputer = 1;
 
     // Seats both colours: two humans, a human against the computer (a coin toss decides who
-    // plays black), or for any other mode the computer on both sides.
-    void seat(int mode);
+    // plays black, unless `humanColour` is given), or for any other mode the computer on both
+    // sides.
+    void seat(int mode, std::optional<std::int32_t> humanColour = std::nullopt);
     // Plays one whole game; returns when it is over or a human quits.
     void play();
     void unseat();
@@ -37,8 +38,13 @@ class Game {
     // screen stays the same.
     void keepRecordsIn(platform::AppendFile& file) { records_ = &file; }
     // The computer's level for the games to come (0 to kMaxLevel), with the size of the engine's
-    // table for levels from 1.
+    // table for levels from 1 (and for player mode).
     void setLevel(int level, std::size_t hashBytes);
+    void setLevel(int level) { setLevel(level, hashBytes_); }
+    int level() const { return level_; }
+    // Player mode for the games to come: the human seats mark legal moves and know hint, undo
+    // and help; "undo" takes moves back; a finished game is reviewed.
+    void setCoach(bool on);
 
     const Board& board() const { return board_; }
     const History& history() const { return history_; }
@@ -48,6 +54,13 @@ class Game {
     void finish();
     // Appends the game to the record file, if there is one; `margin` as `ggfRecord` takes it.
     void keepRecord(std::optional<int> margin);
+    // Takes back the moves after the last move of a human seat, and that move; false, and
+    // nothing changed, when there is none.
+    bool takeBack();
+    // The board set to the position after the moves kept.
+    void replay();
+    // The moves kept, as the engine numbers squares (kPass for a pass).
+    std::vector<int> engineMoves() const;
 
     Board board_;
     History history_;
@@ -57,8 +70,12 @@ class Game {
     std::array<std::string, 2> players_;
     std::vector<RecordedMove> moves_;
     platform::AppendFile* records_ = nullptr;
+    // Which colours a human plays in the game being played.
+    std::array<bool, 2> humans_{};
     int level_ = 0;
-    std::unique_ptr<engine::Search> search_;  // from level 1
+    std::size_t hashBytes_ = 0;
+    bool coach_ = false;
+    std::unique_ptr<engine::Search> search_;  // from level 1, and in player mode
 };
 
 }  // namespace orvanta

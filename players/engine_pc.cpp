@@ -6,24 +6,13 @@
 #include "platform/random.hpp"
 #include "players/levels.hpp"
 #include "players/pc.hpp"
+#include "players/positions.hpp"
 
 namespace orvanta {
 
 namespace {
 
 using platform::console;
-
-// The game board as the engine sees it: from the side of `colour`, to move.
-engine::Position positionOf(const Board& board, std::int32_t colour) {
-    engine::Bitboard mine = 0;
-    engine::Bitboard theirs = 0;
-    for (int square = 0; square < engine::kSquares; ++square) {
-        const std::int32_t value = board.get(square % 8 + 1, square / 8 + 1);
-        mine |= value == colour ? engine::bit(square) : 0;
-        theirs |= value == opponent(colour) ? engine::bit(square) : 0;
-    }
-    return {mine, theirs, colour == kBlack ? engine::Colour::kBlack : engine::Colour::kWhite};
-}
 
 // "+3.25": a score in hundredths of a disc, as discs.
 std::string discs(int score) {
@@ -72,7 +61,7 @@ Point EnginePC::select(Board& board, std::int32_t colour) {
                         static_cast<long long>(result.nodes), ", pv", pv);
         console().endLine(2);
     }
-    const Point square(result.move % 8 + 1, result.move / 8 + 1);
+    const Point square = pointOf(result.move);
     board.canPlace(square, colour);  // the last test: the flags the game places by
     return square;
 }

@@ -1,5 +1,6 @@
 #include "players/levels.hpp"
 
+#include <algorithm>
 #include <array>
 
 namespace orvanta {
@@ -32,6 +33,12 @@ constexpr std::array<const char*, kMaxLevel + 1> kNames = {
 
 const Level& levelSettings(int level) {
     return kLevels[static_cast<std::size_t>(level - 1)];
+}
+
+int adviceLevel(int level) {
+    constexpr int kLowest = 6;
+    constexpr int kHighest = 8;
+    return std::clamp(level, kLowest, kHighest);
 }
 
 const char* computerName(int level) {

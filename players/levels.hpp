@@ -21,6 +21,11 @@ inline constexpr int kMaxLevel = 10;
 // The settings of levels 1 to kMaxLevel.
 const Level& levelSettings(int level);
 
+// The level of the engine's advice in player mode (the hint, the review after a game): the
+// chosen level, but at least 6, whose advice is sound, and at most 8, which answers within about
+// a second on the machines of 2026.
+int adviceLevel(int level);
+
 // The computer's name in game records: "orvanta" at level 0, "orvanta-level-N" above.
 const char* computerName(int level);
 

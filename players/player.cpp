@@ -1,11 +1,49 @@
 #include "players/player.hpp"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "platform/console.hpp"
 #include "players/engine_pc.hpp"
+#include "players/levels.hpp"
+#include "players/move_scores.hpp"
+#include "players/positions.hpp"
 
 namespace orvanta {
 
+namespace {
+
+// Moves a line of the hint.
+constexpr std::size_t kHintsPerLine = 6;
+
+// "+2.5" for an estimate, "+4" for an exact score: a score in hundredths of a disc, as discs.
+std::string discs(const MoveScore& scored) {
+    const int score = scored.score;
+    std::string text = score < 0 ? "-" : "+";
+    const int whole = std::abs(score);
+    if (scored.exact) {
+        return text + std::to_string(whole / engine::kScoreScale);
+    }
+    const int tenths = (whole + engine::kScoreScale / 20) / (engine::kScoreScale / 10);
+    return text + std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+}
+
+void showHelp() {
+    auto& console = platform::console();
+    console.line(" f5 などの升目 : そこに打ちます（・の升目に打てます）");
+    console.line(" hint          : 打てる手とその評価（石差）を良い順に示します");
+    console.line(" undo          : 自分の最後の手と、その後の相手の手を戻します");
+    console.line(" auto, p       : この一手をコンピュータに任せます");
+    console.line(" out           : 対局をやめます");
+    console.line(" help          : この説明を出します", 2);
+}
+
+}  // namespace
+
 Point Player::select(Board& board, std::int32_t colour) {
+    if (coach_) {
+        return coachedSelect(board, colour);
+    }
     auto& console = platform::console();
     Point answer(0, 0);
     for (;;) {
@@ -31,6 +69,64 @@ Point Player::select(Board& board, std::int32_t colour) {
         console.write(" そこには置けません");
         console.endLine(2);
     }
+}
+
+Point Player::coachedSelect(Board& board, std::int32_t colour) {
+    auto& console = platform::console();
+    board.print(legalSquares(board, colour));
+    console.endLine();
+    Point answer(0, 0);
+    for (;;) {
+        console.write(colour == kBlack ? " ●黒の番 (黒石 = " : " ○白の番 (黒石 = ",
+                      board.count(kBlack), ", 白石 = ", board.count(kWhite),
+                      ") どこに置きますか？(例:f5 / hint / undo / help) -> ");
+        const auto word = console.readWord();
+        console.endLine();
+        if (!word || word->is("out")) {
+            answer.set(0, 0);
+            return answer;
+        }
+        if (word->is("auto") || word->is("p")) {
+            return makeComputer(level_, search_)->select(board, colour);
+        }
+        if (word->is("undo")) {
+            return kUndoPoint;
+        }
+        if (word->is("hint")) {
+            showHint(board, colour);
+            continue;
+        }
+        if (word->is("help")) {
+            showHelp();
+            continue;
+        }
+        if (answer.parse(word->bytes)) {
+            if (board.canPlace(answer, colour)) {
+                return answer;
+            }
+            console.line(" そこには置けません", 2);
+            continue;
+        }
+        console.line(" 使える言葉 : f5 などの升目, hint, undo, auto, p, out, help", 2);
+    }
+}
+
+void Player::showHint(const Board& board, std::int32_t colour) {
+    auto& console = platform::console();
+    const auto scores = scoreMoves(*search_, positionOf(board, colour), adviceLevel(level_));
+    const bool exact = std::all_of(scores.begin(), scores.end(),
+                                   [](const MoveScore& scored) { return scored.exact; });
+    console.line(exact ? " ヒント（良い順、読み切った石差）:" : " ヒント（良い順、石差の見込み）:");
+    std::string line;
+    for (std::size_t i = 0; i < scores.size(); ++i) {
+        line += line.empty() ? " " : ", ";
+        line += engine::squareName(scores[i].move) + " " + discs(scores[i]);
+        if ((i + 1) % kHintsPerLine == 0 || i + 1 == scores.size()) {
+            console.line(line);
+            line.clear();
+        }
+    }
+    console.endLine();
 }
 
 }  // namespace orvanta

@@ -8,15 +8,24 @@ namespace orvanta {
 // The human's seat: draws the board, prompts and reads one word per prompt. A square such as f5
 // is tested and returned when legal; "auto" or "p" hands this one move to the computer of the
 // given level; "out", or the end of input, returns the quit point (0, 0).
+//
+// In player mode (`coach`) the board marks the legal squares, the prompt names the colour to
+// move and the disc counts, and three more words are known: "hint" lists every legal move with
+// the engine's score, best first; "undo" returns kUndoPoint, for the game to take moves back;
+// "help" explains the words. Any other word gets one line naming the words.
 class Player final : public Turn {
   public:
-    explicit Player(int level = 0, engine::Search* search = nullptr)
-        : level_(level), search_(search) {}
+    explicit Player(int level = 0, engine::Search* search = nullptr, bool coach = false)
+        : level_(level), search_(search), coach_(coach) {}
     Point select(Board& board, std::int32_t colour) override;
 
   private:
+    Point coachedSelect(Board& board, std::int32_t colour);
+    void showHint(const Board& board, std::int32_t colour);
+
     int level_;
-    engine::Search* search_;
+    engine::Search* search_;  // needed from level 1, and for hints
+    bool coach_;
 };
 
 }  // namespace orvanta

@@ -20,7 +20,7 @@ std::string describe(const Options& o) {
     return (o.help ? "help " : "") + std::string(o.version ? "version " : "") +
            "width=" + std::to_string(o.ambiguousWidth) +
            " seed=" + (o.seed ? std::to_string(*o.seed) : "-") +
-           " pause=" + std::to_string(o.pauseScale) + " charset=" + o.charset +
+           " pause=" + std::to_string(o.pauseScale.value_or(1)) + " charset=" + o.charset +
            (o.testMode ? " test" : "") + " record=" + o.record;
 }
 
@@ -90,7 +90,7 @@ TEST(RealProgramOptions, BadUseGivesTwoLinesOnStandardErrorNothingElseAndStatusT
     }
     const auto help = testing::runProgram({.args = {"--help"}});
     EXPECT_EQ(help.out, usage());
-    EXPECT_EQ(std::count(help.out.begin(), help.out.end(), '\n'), 16) << "one line per option";
+    EXPECT_EQ(std::count(help.out.begin(), help.out.end(), '\n'), 19) << "one line per option";
     const auto version = testing::runProgram({.args = {"-V"}});
     EXPECT_EQ(version.out, versionText());
     EXPECT_TRUE(std::regex_search(version.out, std::regex("^orvanta [0-9]+\\.[0-9]+\\.[0-9]+\n")));

@@ -22,7 +22,7 @@ using testing::sessionFile;
 struct Transcript {
     const char* name;
     std::time_t clock = 1'700'000'000;
-    int level = 0;
+    Options options = {};
 };
 
 class Session : public ::testing::TestWithParam<Transcript> {};
@@ -30,7 +30,7 @@ class Session : public ::testing::TestWithParam<Transcript> {};
 TEST_P(Session, MatchesItsTranscript) {
     ConsoleTest console(sessionFile(std::string(GetParam().name) + ".in"));
     console.host.clock = GetParam().clock;
-    EXPECT_EQ(run({.level = GetParam().level}), 0);
+    EXPECT_EQ(run(GetParam().options), 0);
     const std::string expected = std::string(GetParam().name) + ".out";
     if (std::getenv("ORVANTA_UPDATE_SESSIONS") != nullptr) {
         std::ofstream(ORVANTA_SESSIONS_DIR "/" + expected, std::ios::binary)
@@ -50,8 +50,11 @@ INSTANTIATE_TEST_SUITE_P(
                       Transcript{"computer_plays_black", 1'700'000'002},
                       Transcript{"human_plays_black_with_auto"},
                       Transcript{"computer_game_test_mode", 1'700'000'005},
-                      Transcript{"level_6_test_mode", 1'700'000'005, 6},
-                      Transcript{"level_1_auto", 1'700'000'000, 1}),
+                      Transcript{"level_6_test_mode", 1'700'000'005, {.level = 6}},
+                      Transcript{"level_1_auto", 1'700'000'000, {.level = 1}},
+                      Transcript{"coach_two_players", 1'700'000'000, {.coach = true}},
+                      Transcript{
+                          "coach_white_level_3", 1'700'000'000, {.seed = 11, .coach = true}}),
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST(HostileInput, EndOfInputAtEveryPromptEndsTheSessionWithoutReadingOn) {

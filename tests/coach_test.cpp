@@ -1,0 +1,215 @@
+// Player mode: the marks of the legal moves, undo, the configuration file and the choices kept
+// between runs. (Its screens are pinned by the coach_* transcripts.)
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/choices.hpp"
+#include "app/config.hpp"
+#include "app/launch.hpp"
+#include "platform/converter.hpp"
+#include "platform/terminal.hpp"
+#include "tests/support/fake_host.hpp"
+#include "tests/support/positions.hpp"
+#include "tests/support/program.hpp"
+
+namespace orvanta {
+namespace {
+
+using testing::ConsoleTest;
+using testing::Rows;
+using testing::sessionFile;
+
+// A move prompt of player mode: the colour to move and the board drawn last before it, with
+// the marked squares as a separate set of rows ('*' marked, '.' not).
+struct Prompt {
+    std::int32_t colour;
+    Rows cells;
+    Rows marks;
+};
+
+std::vector<Prompt> promptsOf(const std::string& screen) {
+    std::vector<Prompt> prompts;
+    Rows cells(8), marks(8);
+    std::size_t start = 0;
+    for (std::size_t end; (end = screen.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string line = screen.substr(start, end - start);
+        if (line.size() > 3 && line[0] == ' ' && line[1] >= '1' && line[1] <= '8' &&
+            line.substr(2, 3) == "│") {
+            const auto row = static_cast<std::size_t>(line[1] - '1');
+            cells[row].clear();
+            marks[row].clear();
+            for (std::size_t at = 2; line.compare(at, 3, "│") == 0 && at + 3 < line.size();) {
+                const std::string cell = line.substr(at + 3, 3);
+                cells[row] += cell == "●" ? 'B' : cell == "○" ? 'W' : '.';
+                marks[row] += cell == "・" ? '*' : '.';
+                at += 6;
+            }
+        }
+        if (line.find("どこに置きますか？(例:f5 / hint") != std::string::npos) {
+            prompts.push_back({line.starts_with(" ●黒") ? kBlack : kWhite, cells, marks});
+        }
+    }
+    return prompts;
+}
+
+Rows legalRows(const Rows& cells, std::int32_t colour) {
+    Board board;
+    testing::setRows(board, cells);
+    Rows legal(8, std::string(8, '.'));
+    for (std::int32_t y = 1; y <= 8; ++y) {
+        for (std::int32_t x = 1; x <= 8; ++x) {
+            if (board.canPlace(x, y, colour)) {
+                legal[static_cast<std::size_t>(y - 1)][static_cast<std::size_t>(x - 1)] = '*';
+            }
+        }
+    }
+    return legal;
+}
+
+TEST(PlayerMode, TheMarksAreTheLegalMovesAtEveryPromptAndUndoRestoresEarlierBoards) {
+    for (const char* name : {"coach_two_players", "coach_white_level_3"}) {
+        const auto prompts = promptsOf(sessionFile(std::string(name) + ".out"));
+        ASSERT_GT(prompts.size(), 10u) << name;
+        for (std::size_t i = 0; i < prompts.size(); ++i) {
+            EXPECT_EQ(prompts[i].marks, legalRows(prompts[i].cells, prompts[i].colour))
+                << name << ", prompt " << i;
+        }
+    }
+    // White's words: hint, auto, auto, hint, undo, undo, ... Each undo takes back white's move
+    // and black's reply: the board of the prompt before that move comes back exactly.
+    const auto prompts = promptsOf(sessionFile("coach_white_level_3.out"));
+    EXPECT_EQ(prompts[5].cells, prompts[2].cells);
+    EXPECT_EQ(prompts[6].cells, prompts[0].cells);
+    EXPECT_NE(prompts[2].cells, prompts[0].cells);
+}
+
+TEST(PlayerMode, TheListingAndTheRecordKeepTheGameAsFinallyPlayed) {
+    const std::string path = ::testing::TempDir() + "orvanta-coach-record.ggf";
+    std::filesystem::remove(path);
+    {
+        ConsoleTest console("1 f5 d6 undo f4 undo undo c4 e3 f6 out 4 -1");
+        EXPECT_EQ(run({.record = path, .coach = true}), 0);
+        EXPECT_NE(console.host.text().find("  1 [BLACK] : c4\n  2 [WHITE] : e3\n  3 [BLACK] : f6\n"
+                                           "   BLACK : 5"),
+                  std::string::npos);
+    }
+    EXPECT_NE(testing::readFile(path).find("B[c4]W[e3]B[f6];)"), std::string::npos);
+}
+
+TEST(RealPlayerMode, AGameOnATerminalIsTheTranscriptsGameInTheTerminalsCharacterSet) {
+    std::string screen = sessionFile("coach_white_level_3.out");
+    for (auto at = screen.find("{pause"); at != std::string::npos; at = screen.find("{pause")) {
+        screen.erase(at, screen.find('}', at) + 1 - at);
+    }
+    const auto run = testing::runProgram({.input = sessionFile("coach_white_level_3.in"),
+                                          .args = {"--coach", "--seed=11", "--pause-scale=0"},
+                                          .env = {"LC_ALL=C.UTF-8"},
+                                          .in = testing::Stream::Terminal,
+                                          .out = testing::Stream::Terminal,
+                                          .answer = "\x1b[1;2R"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "\r─\x1b[6n\r\x1b[K" + platform::padAmbiguous(screen));
+    EXPECT_NE(run.err.find("warning: cannot keep the choices in '/proc/orvanta-tests/state/"),
+              std::string::npos)
+        << "an unwritable state folder is one warning, and the game goes on";
+}
+
+// A file of this test's own, removed at the end.
+struct TemporaryFile {
+    explicit TemporaryFile(const std::string& name, const std::string& text = "")
+        : path(::testing::TempDir() + name) {
+        std::filesystem::remove_all(path);
+        if (!text.empty()) {
+            std::ofstream(path, std::ios::binary) << text;
+        }
+    }
+    ~TemporaryFile() { std::filesystem::remove_all(path); }
+    std::string path;
+};
+
+std::string describe(const std::variant<Options, UsageError>& parsed) {
+    if (const auto* error = std::get_if<UsageError>(&parsed)) {
+        return error->message;
+    }
+    const Options& o = std::get<Options>(parsed);
+    return "level=" + (o.level ? std::to_string(*o.level) : "-") + (o.coach ? " coach" : "") +
+           (o.seat ? " seat=" + std::to_string(static_cast<int>(*o.seat)) : "") +
+           (o.gtp ? " gtp" : "");
+}
+
+TEST(Config, ItsOptionsComeBeforeTheCommandLineAndABadLineIsNamed) {
+    const struct {
+        std::string text;  // "" no file
+        std::vector<std::string> args;
+        std::string expected;
+    } cases[] = {
+        {"", {}, "level=-"},
+        {"# mine\n\n  level = 3  # a comment\ncoach\r\n", {}, "level=3 coach"},
+        {"level=3\ncolour=white\n", {"--level=5"}, "level=5 seat=1"},
+        {"level=3\n", {"--no-config"}, "level=-"},
+        {"level=0\n", {"--gtp"}, "level=- gtp"},
+        {"levle=3\n", {}, "@:1: 'levle' is no option of the game (see orvanta --help)"},
+        {"coach\n\nlevel=11\n", {}, "@:3: invalid value '11' for --level (0 to 10)"},
+        {"gtp\n", {}, "@:1: 'gtp' is no option of the game (see orvanta --help)"},
+        {"coach=yes\n", {}, "@:1: option '--coach' takes no value"},
+        {"level\n", {}, "@:1: option '--level' requires a value"},
+        {"lev=3\n", {}, "@:1: 'lev' is no option of the game (see orvanta --help)"},
+        {"level=3\n", {"--bogus"}, "unrecognized option '--bogus'"},
+    };
+    for (const auto& c : cases) {
+        const TemporaryFile file("orvanta-config", c.text);
+        std::string expected = c.expected;
+        if (expected.starts_with("@")) {
+            expected.replace(0, 1, file.path);
+        }
+        EXPECT_EQ(describe(optionsWithConfig(c.args, file.path)), expected) << c.text;
+    }
+    const TemporaryFile folder("orvanta-config-folder");
+    std::filesystem::create_directory(folder.path);
+    EXPECT_EQ(describe(optionsWithConfig({}, folder.path)),
+              "cannot read configuration file '" + folder.path + "': Is a directory");
+}
+
+TEST(RealConfig, ABadLineIsBadUseAndNoFileIsEverCreated) {
+    const TemporaryFile home("orvanta-home");
+    std::filesystem::create_directories(home.path + "/config/orvanta");
+    std::ofstream(home.path + "/config/orvanta/config") << "coach\nhash=0\n";
+    const std::vector<std::string> env = {"XDG_CONFIG_HOME=" + home.path + "/config",
+                                          "XDG_STATE_HOME=" + home.path + "/state"};
+    const auto bad = testing::runProgram({.input = "-1\n", .env = env});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.out, "");
+    EXPECT_EQ(bad.err, "orvanta: " + home.path +
+                           "/config/orvanta/config:2: invalid value '0' for --hash (1 to 4096)\n"
+                           "Try 'orvanta --help' for more information.\n");
+    std::filesystem::remove_all(home.path + "/config");
+    const auto plain = testing::runProgram({.input = "3\n2\nf5\nout\n-1\n", .env = env});
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_FALSE(std::filesystem::exists(home.path + "/config"));
+    EXPECT_FALSE(std::filesystem::exists(home.path + "/state")) << "only player mode keeps state";
+}
+
+TEST(RealChoices, TheLastAnswersAreTheNextDefaultsAndAreWrittenWhole) {
+    const TemporaryFile home("orvanta-state");
+    const std::vector<std::string> env = {"XDG_STATE_HOME=" + home.path};
+    const auto first = testing::runProgram(
+        {.input = "2\n2\n5\nout\n-1\n", .args = {"--coach", "--pause-scale=0"}, .env = env});
+    EXPECT_EQ(first.status, 0);
+    EXPECT_EQ(testing::readFile(home.path + "/orvanta/choices"), "colour=white\nlevel=5\n");
+    EXPECT_FALSE(std::filesystem::exists(home.path + "/orvanta/choices.new"));
+    const auto second = testing::runProgram(
+        {.input = "2\n\n\nout\n-1\n", .args = {"--coach", "--pause-scale=0"}, .env = env});
+    const std::string text = testing::fromCp932(second.out);
+    EXPECT_NE(text.find("コイントス [2] -> \n"), std::string::npos);
+    EXPECT_NE(text.find("やさしい-最強 [5] -> \n ゲームを開始します"), std::string::npos);
+    EXPECT_NE(text.find(" 後攻です"), std::string::npos);
+    // Damaged or partial files fall back to the defaults, line by line.
+    EXPECT_EQ(parseChoices("colour=black\nlevel=11\n"), (Choices{Seat::kBlack, 3}));
+    EXPECT_EQ(parseChoices("level=7"), (Choices{Seat::kToss, 7}));
+    EXPECT_EQ(parseChoices(choicesText({Seat::kWhite, 0})), (Choices{Seat::kWhite, 0}));
+}
+
+}  // namespace
+}  // namespace orvanta
