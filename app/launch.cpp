@@ -65,8 +65,7 @@ int run(const Options& options) {
     if (records) {
         game->keepRecordsIn(*records);
     }
-    const PlayerMode playerMode{options.seat, options.level, options.stateDirectory};
-    menu(*game, options.coach ? &playerMode : nullptr);
+    menu(*game, {options.coach, options.seat, options.level, options.stateDirectory});
     if (console().inputError() != 0) {
         console().error(std::string("standard input: ") + std::strerror(console().inputError()));
         return 1;

@@ -99,7 +99,7 @@ std::optional<int> askNumber(std::string_view prompt, int low, int high, int giv
 
 // Player mode's questions before a game against the computer; the answers are kept for the
 // next game. Nothing when the input ends meanwhile.
-std::optional<Choices> askChoices(const PlayerMode& mode) {
+std::optional<Choices> askChoices(const MenuSettings& mode) {
     Choices choices = loadChoices(mode.stateDirectory);
     const Choices before = choices;
     if (mode.seat) {
@@ -129,17 +129,19 @@ std::optional<Choices> askChoices(const PlayerMode& mode) {
     return choices;
 }
 
-void playGame(Game& game, int mode, const PlayerMode* playerMode) {
-    std::optional<std::int32_t> humanColour;
-    if (playerMode != nullptr && mode == Game::kHumanAgainstComputer) {
-        const auto choices = askChoices(*playerMode);
+void playGame(Game& game, int mode, const MenuSettings& settings) {
+    std::optional<Seat> seat = settings.seat;
+    if (settings.coach && mode == Game::kHumanAgainstComputer) {
+        const auto choices = askChoices(settings);
         if (!choices) {
             return;
         }
         game.setLevel(choices->level);
-        if (choices->seat != Seat::kToss) {
-            humanColour = choices->seat == Seat::kBlack ? kBlack : kWhite;
-        }
+        seat = choices->seat;
+    }
+    std::optional<std::int32_t> humanColour;
+    if (seat && *seat != Seat::kToss) {
+        humanColour = *seat == Seat::kBlack ? kBlack : kWhite;
     }
     console().line(" ゲームを開始します", 2);
     console().pause(kPause);
@@ -170,7 +172,7 @@ std::optional<int> menuNumber(const platform::Word& word) {
     return value;
 }
 
-void menu(Game& game, const PlayerMode* playerMode) {
+void menu(Game& game, const MenuSettings& settings) {
     console().line(" -Orvanta-", 2);
     for (;;) {
         showMenu();
@@ -184,10 +186,10 @@ void menu(Game& game, const PlayerMode* playerMode) {
                 showCredits();
                 break;
             case kTwoHumans:
-                playGame(game, Game::kTwoHumans, playerMode);
+                playGame(game, Game::kTwoHumans, settings);
                 break;
             case kAgainstComputer:
-                playGame(game, Game::kHumanAgainstComputer, playerMode);
+                playGame(game, Game::kHumanAgainstComputer, settings);
                 break;
             case kSwitchMode:
                 console().line(testMode ? " 通常モードへ移行します" : " テストモードへ移行します");

@@ -17,16 +17,17 @@ std::optional<int> menuNumber(const platform::Word& word);
 // Every character beyond ASCII that the program may write.
 std::string_view repertoire();
 
-// What player mode brings to the menu: the choices the options made (those are not asked), and
-// the folder where the last answers are kept for the next game ("": nowhere).
-struct PlayerMode {
+// How the games of the menu start: the human's colour against the computer when an option chose
+// it (else a coin toss); in player mode, the colour and level are asked unless options chose
+// them, and the answers are kept in `stateDirectory` ("": nowhere) for the next game.
+struct MenuSettings {
+    bool coach = false;
     std::optional<Seat> seat;
     std::optional<int> level;
     std::string stateDirectory;
 };
 
-// The title, then the menu until the user quits or the input ends. In player mode, a game against
-// the computer starts with the choice of colour and level.
-void menu(Game& game, const PlayerMode* playerMode = nullptr);
+// The title, then the menu until the user quits or the input ends.
+void menu(Game& game, const MenuSettings& settings = {});
 
 }  // namespace orvanta

@@ -157,6 +157,9 @@ TEST(Config, ItsOptionsComeBeforeTheCommandLineAndABadLineIsNamed) {
         {"level\n", {}, "@:1: option '--level' requires a value"},
         {"lev=3\n", {}, "@:1: 'lev' is no option of the game (see orvanta --help)"},
         {"level=3\n", {"--bogus"}, "unrecognized option '--bogus'"},
+        {"", {"--color=black"}, "level=- seat=0"},
+        {"colour=toss\n", {}, "level=- seat=2"},
+        {"", {"--colour=red"}, "invalid value 'red' for --colour (black, white or toss)"},
     };
     for (const auto& c : cases) {
         const TemporaryFile file("orvanta-config", c.text);
