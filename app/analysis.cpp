@@ -1,7 +1,9 @@
 #include "app/analysis.hpp"
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -46,9 +48,14 @@ int runPerft(int depth) {
 
 int runSolve(const std::string& path, int hashMiB) {
     std::error_code error;
+    errno = 0;
     std::ifstream file(path, std::ios::binary);
-    if (!file || std::filesystem::is_directory(path, error)) {
-        console().error("cannot read '" + path + "'\nTry 'orvanta --help' for more information.");
+    const int cause = std::filesystem::is_directory(path, error) ? EISDIR
+                      : !file                                    ? (errno != 0 ? errno : ENOENT)
+                                                                 : 0;
+    if (cause != 0) {
+        console().error("cannot read '" + path + "': " + std::strerror(cause) +
+                        "\nTry 'orvanta --help' for more information.");
         return 2;
     }
     engine::TranspositionTable table(static_cast<std::size_t>(hashMiB) << 20);

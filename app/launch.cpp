@@ -1,5 +1,6 @@
 #include "app/launch.hpp"
 
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -35,6 +36,9 @@ int badUse(const std::string& message) {
 int run(const Options& options) {
     console().followTestMode(testMode);
     console().setRepertoire(std::string(repertoire()));
+    if (!options.charset.empty() && !platform::Converter::isKnown(options.charset)) {
+        return badUse("character set '" + options.charset + "' is unknown");
+    }
     if (!options.charset.empty() &&
         !platform::Converter::canRepresent(options.charset, repertoire())) {
         return badUse("character set '" + options.charset + "' cannot show the program's text");
@@ -99,7 +103,10 @@ int launch(const std::vector<std::string>& arguments) {
         }
         return run(options);
     } catch (const platform::OutputFailed& error) {
-        console().error(error.what());
+        // A reader that stopped reading (`orvanta --perft=12 | head -3`) needs no complaint.
+        if (error.error() != EPIPE) {
+            console().error(error.what());
+        }
         return 1;
     }
 }

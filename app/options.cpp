@@ -102,6 +102,27 @@ std::optional<double> decimal(std::string_view text, double high) {
     return value;
 }
 
+// The options that `given` ("--s") abbreviates, one name each; none when it names one exactly.
+std::vector<const char*> abbreviated(std::string_view given) {
+    std::vector<const char*> names;
+    if (!given.starts_with("--")) {
+        return names;
+    }
+    given.remove_prefix(2);
+    std::vector<Id> ids;
+    for (const OptionInfo& s : kOptionTable) {
+        if (given == s.name) {
+            return {};
+        }
+        if (std::string_view(s.name).starts_with(given) &&
+            std::find(ids.begin(), ids.end(), s.id) == ids.end()) {
+            ids.push_back(s.id);
+            names.push_back(s.name);
+        }
+    }
+    return names;
+}
+
 }  // namespace
 
 std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& arguments) {
@@ -223,6 +244,14 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
                                       : "option requires a value -- " +
                                             inQuotes(std::string(1, static_cast<char>(optopt)))};
             default:
+                if (const auto candidates = abbreviated(name); candidates.size() > 1) {
+                    std::string list;
+                    for (const char* candidate : candidates) {
+                        list += " '--" + std::string(candidate) + "'";
+                    }
+                    return UsageError{"option " + inQuotes(name) +
+                                      " is ambiguous; possibilities:" + list};
+                }
                 if (!given.starts_with("--")) {
                     return UsageError{"invalid option -- " +
                                       inQuotes(std::string(1, static_cast<char>(optopt)))};

@@ -28,7 +28,7 @@ constexpr std::chrono::milliseconds kProbeLimit(200);
 }  // namespace
 
 OutputFailed::OutputFailed(int error)
-    : std::runtime_error(std::string("write error: ") + std::strerror(error)) {}
+    : std::runtime_error(std::string("write error: ") + std::strerror(error)), error_(error) {}
 
 Console::Console(Host& host) : host_(&host), testMode_(&kTestModeOff) {
     attach(host);

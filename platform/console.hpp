@@ -34,6 +34,11 @@ struct Word {
 class OutputFailed : public std::runtime_error {
   public:
     explicit OutputFailed(int error);
+    // The errno value of the failure.
+    int error() const { return error_; }
+
+  private:
+    int error_;
 };
 
 // The program's console: everything it writes and reads, its pauses and its clock, all through

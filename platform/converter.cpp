@@ -43,6 +43,15 @@ std::string_view Converter::convert(std::string_view utf8) {
     return remembered_.emplace(utf8, std::move(*converted)).first->second;
 }
 
+bool Converter::isKnown(const std::string& charset) {
+    try {
+        Converter converter(charset);
+        return true;
+    } catch (const std::runtime_error&) {
+        return false;
+    }
+}
+
 bool Converter::canRepresent(const std::string& charset, std::string_view sample) {
     try {
         Converter converter(charset);

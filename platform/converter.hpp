@@ -30,6 +30,8 @@ class Converter {
     // The converted bytes; valid until the next call.
     std::string_view convert(std::string_view utf8);
 
+    // Whether the system knows `charset`.
+    static bool isKnown(const std::string& charset);
     // Whether `charset` is known to the system and can represent all of `sample`.
     static bool canRepresent(const std::string& charset, std::string_view sample);
 

@@ -38,9 +38,15 @@ TEST(RealProgramAnalysis, SolveAnswersEachPositionAndNamesEachLineThatIsNone) {
                   std::string::npos)
             << run.err;
     }
-    const auto missing = testing::runProgram({.args = {"--solve=" + path.string() + ".none"}});
-    EXPECT_EQ(missing.status, 2);
-    EXPECT_EQ(missing.out, "");
+    for (const auto& [unreadable, cause] :
+         {std::pair{path.string() + ".none", "No such file or directory"},
+          std::pair{path.parent_path().string(), "Is a directory"}}) {
+        const auto missing = testing::runProgram({.args = {"--solve=" + unreadable}});
+        EXPECT_EQ(missing.status, 2);
+        EXPECT_EQ(missing.out, "");
+        EXPECT_EQ(missing.err, "orvanta: cannot read '" + unreadable + "': " + cause +
+                                   "\nTry 'orvanta --help' for more information.\n");
+    }
     std::filesystem::remove(path);
 }
 
