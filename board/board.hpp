@@ -55,7 +55,6 @@ class Board {
     int count(std::int32_t value) const;
     // Copies the 64 squares and the flags; the frame is the same on every board.
     Board& copyFrom(const Board& other);
-    bool flag(int direction) const { return flags_[static_cast<std::size_t>(direction)]; }
 
     // Draws the board as 18 lines of text; an empty square whose bit (y - 1) * 8 + x - 1 is set
     // in `marks` shows a dot (player mode marks the legal moves so).

@@ -71,7 +71,6 @@ class Console {
     //   locale: wide for Japanese, Chinese and Korean, narrow for the rest.
     // Both probes together wait at most kProbeLimit for the terminal.
     void measureTerminal(int columns = 0);
-    bool padsAmbiguous() const { return padAmbiguous_; }
 
     // The test mode switch that removes pauses and turns traces on; the console reads it
     // through this reference and never changes it.
