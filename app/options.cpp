@@ -26,6 +26,7 @@ enum Id : int {
     kHash,
     kLevel,
     kGtp,
+    kNboard,
 };
 
 struct OptionInfo {
@@ -36,7 +37,7 @@ struct OptionInfo {
 };
 
 // One table drives the parser and the usage text.
-constexpr std::array<OptionInfo, 13> kOptionTable = {{
+constexpr std::array<OptionInfo, 14> kOptionTable = {{
     {"help", kHelp, nullptr, "show this help and exit"},
     {"version", kVersion, nullptr, "show the version and exit"},
     {"level", kLevel, "N", "the computer's level: 0 as ever, 1 gentle to 10 strongest"},
@@ -48,6 +49,7 @@ constexpr std::array<OptionInfo, 13> kOptionTable = {{
     {"ambiguous-width", kAmbiguousWidth, "N",
      "draw for a terminal showing ambiguous-width characters N (1 or 2) columns wide"},
     {"gtp", kGtp, nullptr, "speak the Go Text Protocol (GTP 2) for GUIs and other engines"},
+    {"nboard", kNboard, nullptr, "speak the NBoard protocol (version 2) for Othello GUIs"},
     {"perft", kPerft, "N", "print the numbers of move sequences of depth 1 to N and exit"},
     {"solve", kSolve, "FILE", "solve each position of an OBF file exactly and exit"},
     {"hash", kHash, "MB", "size of the engine's transposition table (default 16)"},
@@ -138,6 +140,9 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
             case kGtp:
                 options.gtp = true;
                 break;
+            case kNboard:
+                options.nboard = true;
+                break;
             case kLevel: {
                 const auto n = number(value, 10);
                 if (!n) {
@@ -213,8 +218,11 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
         return UsageError{"unexpected argument " +
                           inQuotes(argv[static_cast<std::size_t>(optind)])};
     }
-    if ((options.perft != 0) + !options.solve.empty() + options.gtp > 1) {
-        return UsageError{"only one of --gtp, --perft and --solve may be given"};
+    if ((options.perft != 0) + !options.solve.empty() + options.gtp + options.nboard > 1) {
+        return UsageError{"only one of --gtp, --nboard, --perft and --solve may be given"};
+    }
+    if (options.nboard && options.level) {
+        return UsageError{"--nboard takes its depth from the GUI, not --level"};
     }
     if (options.gtp && options.level == 0) {
         return UsageError{"--gtp plays at levels 1 to 10"};
