@@ -132,6 +132,18 @@ const std::vector<Gtp::Command>& Gtp::commands() {
         {"final_score", [](Gtp& g, const Args&) { return g.finalScore(); }},
         {"time_settings", [](Gtp& g, const Args& a) { return g.timeSettings(a); }},
         {"time_left", [](Gtp& g, const Args& a) { return g.timeLeft(a); }},
+        {"reg_genmove", [](Gtp& g, const Args& a) { return g.regGenmove(a); }},
+        // The game this engine plays, for GUIs that serve several (Quarry files an engine that
+        // does not answer `list_games` as a Go engine).
+        {"list_games",
+         [](Gtp&, const Args&) {
+             return Reply{true, "Othello"};
+         }},
+        {"set_game",
+         [](Gtp&, const Args& a) {
+             return a.size() == 1 && a[0] == "Othello" ? Reply{true, ""}
+                                                       : Reply{false, "unsupported game"};
+         }},
     };
     return table;
 }
@@ -254,6 +266,19 @@ std::optional<std::chrono::nanoseconds> Gtp::moveBudget(engine::Colour colour) c
         std::chrono::nanoseconds(static_cast<long long>(budget * kBudgetShare * 1e9)));
 }
 
+int Gtp::chooseFor(engine::Colour colour, const engine::Position& position) {
+    if (position.moves() == 0) {
+        return engine::kPass;
+    }
+    platform::reseed();
+    std::function<bool()> stop;
+    if (const auto budget = moveBudget(colour)) {
+        const auto start = clock_();
+        stop = [this, start, budget] { return clock_() - start > *budget; };
+    }
+    return chooseMove(level_, search_, position, stop).move;
+}
+
 Gtp::Reply Gtp::genmove(const Args& args) {
     const auto colour = args.size() == 1 ? colourOf(args[0]) : std::nullopt;
     if (!colour) {
@@ -263,23 +288,29 @@ Gtp::Reply Gtp::genmove(const Args& args) {
     if (!bringTurnTo(*colour)) {
         return {false, "not this color's turn"};
     }
-    int move = engine::kPass;
-    if (game_.mustPass()) {
-        game_.play(engine::kPass);
-    } else if (!game_.isOver()) {
-        platform::reseed();
-        std::function<bool()> stop;
-        if (const auto budget = moveBudget(*colour)) {
-            const auto start = clock_();
-            stop = [this, start, budget] { return clock_() - start > *budget; };
-        }
-        move = chooseMove(level_, search_, game_.position(), stop).move;
+    const int move = game_.isOver() ? engine::kPass : chooseFor(*colour, game_.position());
+    if (!game_.isOver()) {
         game_.play(move);
     }
     if (game_.moves().size() > before) {
         added_.push_back(static_cast<int>(game_.moves().size() - before));
     }
     return {true, vertex(move)};
+}
+
+Gtp::Reply Gtp::regGenmove(const Args& args) {
+    const auto colour = args.size() == 1 ? colourOf(args[0]) : std::nullopt;
+    if (!colour) {
+        return {false, "invalid color"};
+    }
+    engine::Position position = game_.position();
+    if (position.mover() != *colour && position.mustPass()) {
+        position.pass();
+    }
+    if (position.mover() != *colour && !position.isOver()) {
+        return {false, "not this color's turn"};
+    }
+    return {true, vertex(position.isOver() ? engine::kPass : chooseFor(*colour, position))};
 }
 
 Gtp::Reply Gtp::undo() {

@@ -17,7 +17,9 @@ namespace orvanta {
 // a line, answered "= result" or "? message", each answer ended by a blank line. Vertices are
 // a1 to h8 with a1 top left, the discs starting as in the game; "pass" is a pass. When the side
 // to move has no move, a `play` or `genmove` for the other colour is taken as coming after that
-// side's pass, so a referee need not send passes.
+// side's pass, so a referee need not send passes (Quarry never sends them in Reversi).
+// `list_games` answers Othello and `set_game` accepts only it, so that GUIs serving several games
+// (Quarry) file the engine under Reversi; `reg_genmove` gives the move without playing it.
 class Gtp {
   public:
     // `clock` measures the time a move takes, for `time_settings` and `time_left`.
@@ -39,6 +41,11 @@ class Gtp {
 
     Reply play(const std::vector<std::string>& args);
     Reply genmove(const std::vector<std::string>& args);
+    // The move `genmove` would choose, without playing it.
+    Reply regGenmove(const std::vector<std::string>& args);
+    // The engine's move for `colour` in `position` (its turn), under the time settings; kPass
+    // when it has none.
+    int chooseFor(engine::Colour colour, const engine::Position& position);
     Reply undo();
     Reply showboard() const;
     Reply finalScore() const;

@@ -10,6 +10,7 @@
 #include "app/config.hpp"
 #include "app/gtp.hpp"
 #include "app/menu.hpp"
+#include "app/nboard.hpp"
 #include "app/test_mode.hpp"
 #include "platform/console.hpp"
 #include "platform/converter.hpp"
@@ -100,6 +101,9 @@ int launch(const std::vector<std::string>& arguments) {
         if (options.gtp) {
             platform::fixSeeds(options.seed);
             return runGtp(options.level.value_or(kMaxLevel), options.hashMiB);
+        }
+        if (options.nboard) {
+            return runNboard(options.hashMiB);
         }
         return run(options);
     } catch (const platform::OutputFailed& error) {

@@ -29,6 +29,7 @@ enum Id : int {
     kCoach,
     kColour,
     kNoConfig,
+    kNboard,
 };
 
 struct OptionInfo {
@@ -40,7 +41,7 @@ struct OptionInfo {
 };
 
 // One table drives the parser and the usage text.
-constexpr std::array<OptionInfo, 17> kOptionTable = {{
+constexpr std::array<OptionInfo, 18> kOptionTable = {{
     {"help", kHelp, nullptr, "show this help and exit", false},
     {"version", kVersion, nullptr, "show the version and exit", false},
     {"coach", kCoach, nullptr, "player mode: choices, legal moves, hint, undo, reviews"},
@@ -56,6 +57,7 @@ constexpr std::array<OptionInfo, 17> kOptionTable = {{
      "draw for ambiguous-width characters N (1 or 2) columns wide, on any output"},
     {"no-config", kNoConfig, nullptr, "ignore the configuration file", false},
     {"gtp", kGtp, nullptr, "speak the Go Text Protocol (GTP 2) for GUIs and other engines", false},
+    {"nboard", kNboard, nullptr, "speak the NBoard protocol (version 2) for Othello GUIs", false},
     {"perft", kPerft, "N", "print the numbers of move sequences of depth 1 to N and exit", false},
     {"solve", kSolve, "FILE", "solve each position of an OBF file exactly and exit", false},
     {"hash", kHash, "MB", "size of the engine's transposition table (default 16)"},
@@ -181,6 +183,9 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
                     break;
                 }
                 return UsageError{invalid(kColour, value, "black, white or toss")};
+            case kNboard:
+                options.nboard = true;
+                break;
             case kLevel: {
                 const auto n = number(value, 10);
                 if (!n) {
@@ -264,8 +269,11 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
         return UsageError{"unexpected argument " +
                           inQuotes(argv[static_cast<std::size_t>(optind)])};
     }
-    if ((options.perft != 0) + !options.solve.empty() + options.gtp > 1) {
-        return UsageError{"only one of --gtp, --perft and --solve may be given"};
+    if ((options.perft != 0) + !options.solve.empty() + options.gtp + options.nboard > 1) {
+        return UsageError{"only one of --gtp, --nboard, --perft and --solve may be given"};
+    }
+    if (options.nboard && options.level) {
+        return UsageError{"--nboard takes its depth from the GUI, not --level"};
     }
     if (options.gtp && options.level == 0) {
         return UsageError{"--gtp plays at levels 1 to 10"};

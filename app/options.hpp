@@ -38,6 +38,8 @@ struct Options {
     std::optional<int> level;
     // Speak GTP on standard input and output instead of playing the game.
     bool gtp = false;
+    // Speak the NBoard protocol on standard input and output instead.
+    bool nboard = false;
     // The size of the engine's transposition table in MiB.
     int hashMiB = kDefaultHashMiB;
     // Player mode: the choice of colour and level before a game against the computer, marks of

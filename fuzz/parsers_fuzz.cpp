@@ -9,6 +9,8 @@
 
 #include "app/analysis.hpp"
 #include "app/gtp.hpp"
+#include "app/nboard.hpp"
+#include "app/nboard_ggf.hpp"
 #include "app/options.hpp"
 #include "game/ggf_reader.hpp"
 #include "platform/terminal.hpp"
@@ -18,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
-    switch (data[0] % 5) {
+    switch (data[0] % 8) {
         case 0: {  // command-line arguments, separated by NUL bytes
             std::vector<std::string> arguments;
             for (std::size_t from = 0; from <= text.size();) {
@@ -74,6 +76,46 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     std::abort();
                 }
                 from = end + 1;
+            }
+            break;
+        }
+        case 5: {  // NBoard lines: every answer is one line of a kind the GUI reads; searches are
+                   // cut short as if a line were always waiting
+            bool bad = false;
+            orvanta::Nboard nboard(
+                1 << 16, [] { return std::chrono::nanoseconds(0); },
+                [&bad](std::string_view line) {
+                    const bool known = line.starts_with("status") ||
+                                       line.starts_with("set myname ") ||
+                                       line.starts_with("pong ") || line.starts_with("=== ") ||
+                                       line.starts_with("search ") ||
+                                       line.starts_with("nodestats ") || line == "learned\n";
+                    bad = bad || !known || !line.ends_with("\n") ||
+                          line.find('\n') != line.size() - 1 || line.size() > 4096;
+                });
+            const std::function<bool()> interrupted = [] { return true; };
+            for (std::size_t from = 0; from < text.size() && !nboard.done();) {
+                const std::size_t end = std::min(text.find('\n', from), text.size());
+                nboard.run(text.substr(from, end - from), interrupted);
+                from = end + 1;
+            }
+            if (bad) {
+                std::abort();
+            }
+            break;
+        }
+        case 6: {  // a game in GGF: read, it replays move by move from its start to the same end
+            const auto read = orvanta::readNboardGame(text);
+            if (const auto* game = std::get_if<orvanta::engine::GameState>(&read)) {
+                orvanta::engine::GameState replay(game->start());
+                for (const int move : game->moves()) {
+                    if (replay.play(move) != orvanta::engine::MoveError::kNone) {
+                        std::abort();
+                    }
+                }
+                if (replay.position().text() != game->position().text()) {
+                    std::abort();
+                }
             }
             break;
         }

@@ -36,7 +36,8 @@ TEST_P(GtpSession, AnswersAsItsTranscriptSays) {
 INSTANTIATE_TEST_SUITE_P(Transcripts, GtpSession,
                          ::testing::Values(GtpTranscript{"protocol", 10},
                                            GtpTranscript{"passes", 10}, GtpTranscript{"genmove", 1},
-                                           GtpTranscript{"genmove_strong", 10}),
+                                           GtpTranscript{"genmove_strong", 10},
+                                           GtpTranscript{"quarry", 3}, GtpTranscript{"games", 6}),
                          [](const auto& test) { return std::string(test.param.name); });
 
 TEST(RealProgramGtp, SpeaksOnlyTheProtocolAndEndsWithTheInput) {

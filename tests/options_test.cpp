@@ -52,7 +52,10 @@ TEST(Options, EachOptionSetsItsFieldAndEveryBadUseIsNamed) {
         {{"--record="}, "invalid value '' for --record (it may not be empty)"},
         {{"--perft=21"}, "invalid value '21' for --perft (1 to 20)"},
         {{"--hash=0"}, "invalid value '0' for --hash (1 to 4096)"},
-        {{"--perft=3", "--solve=x"}, "only one of --gtp, --perft and --solve may be given"},
+        {{"--perft=3", "--solve=x"},
+         "only one of --gtp, --nboard, --perft and --solve may be given"},
+        {{"--nboard", "--gtp"}, "only one of --gtp, --nboard, --perft and --solve may be given"},
+        {{"--nboard", "--level=3"}, "--nboard takes its depth from the GUI, not --level"},
         {{"--gtp", "--level=0"}, "--gtp plays at levels 1 to 10"},
         {{"--charset"}, "option '--charset' requires a value"},
         {{"--help=yes"}, "option '--help' takes no value"},
@@ -92,7 +95,7 @@ TEST(RealProgramOptions, BadUseGivesTwoLinesOnStandardErrorNothingElseAndStatusT
     }
     const auto help = testing::runProgram({.args = {"--help"}});
     EXPECT_EQ(help.out, usage());
-    EXPECT_EQ(std::count(help.out.begin(), help.out.end(), '\n'), 19) << "one line per option";
+    EXPECT_EQ(std::count(help.out.begin(), help.out.end(), '\n'), 20) << "one line per option";
     const auto version = testing::runProgram({.args = {"-V"}});
     EXPECT_EQ(version.out, versionText());
     EXPECT_TRUE(std::regex_search(version.out, std::regex("^orvanta [0-9]+\\.[0-9]+\\.[0-9]+\n")));

@@ -1,0 +1,426 @@
+#include "app/nboard.hpp"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "app/nboard_ggf.hpp"
+#include "platform/console.hpp"
+
+namespace orvanta {
+
+namespace nboard {
+
+// How often a long search says that it goes on.
+constexpr std::chrono::seconds kStatusInterval(2);
+// The most empty squares a search solves exactly, whatever the depth.
+constexpr int kMostExactEmpties = 20;
+// The longest line kept: a whole game in GGF with an eval and a time on every move fits.
+constexpr std::size_t kLongestLine = 16384;
+// How long `quit` waits for the reading thread to see the end of the input before leaving it.
+constexpr std::chrono::seconds kQuitGrace(2);
+
+// The first word of `text` and the rest, blanks trimmed.
+std::pair<std::string_view, std::string_view> split(std::string_view text) {
+    const auto begin = text.find_first_not_of(' ');
+    if (begin == std::string_view::npos) {
+        return {};
+    }
+    text.remove_prefix(begin);
+    const auto end = std::min(text.find(' '), text.size());
+    std::string_view rest = text.substr(end);
+    rest.remove_prefix(std::min(rest.find_first_not_of(' '), rest.size()));
+    while (!rest.empty() && rest.back() == ' ') {
+        rest.remove_suffix(1);
+    }
+    return {text.substr(0, end), rest};
+}
+
+// A whole number from `low` to `high`: an optional minus sign and digits, nothing else.
+std::optional<long long> whole(std::string_view text, long long low, long long high) {
+    long long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < low ||
+        value > high) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// A decimal as the GUI writes evals and times: a sign, digits, a point.
+bool isDecimal(std::string_view text) {
+    double value = 0;
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    return !text.empty() && error == std::errc() && end == text.data() + text.size();
+}
+
+std::string fixed(double value) {
+    std::array<char, 32> digits{};
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value,
+                                   std::chars_format::fixed, 2)
+                         .ptr;
+    return {digits.data(), end};
+}
+
+// A score in 1/kScoreScale discs as NBoard reads evals: "2.00", "-1.50".
+std::string eval(int score) {
+    return fixed(static_cast<double>(score) / engine::kScoreScale);
+}
+
+std::string seconds(std::chrono::nanoseconds time) {
+    return fixed(std::chrono::duration<double>(time).count());
+}
+
+// "F5", "PA" for a pass.
+std::string moveName(int move) {
+    if (move == engine::kPass) {
+        return "PA";
+    }
+    std::string name = engine::squareName(move);
+    name[0] = static_cast<char>(name[0] - 'a' + 'A');
+    return name;
+}
+
+// One move's score after a search of what follows it, for the side that plays it.
+struct Evaluation {
+    int move = engine::kPass;
+    int score = 0;
+    bool exact = false;
+    int depth = 0;  // plies, counting the move itself
+    std::vector<int> pv;
+    std::uint64_t nodes = 0;
+};
+
+// Searches the position after `move` (searching on through a pass that must follow it).
+Evaluation evaluateMove(engine::Search& search, const engine::Position& position, int move,
+                        engine::SearchLimits limits) {
+    Evaluation evaluation{move, 0, false, 1, {move}, 0};
+    engine::Position next = position.after(move);
+    int sign = -1;
+    if (next.mustPass()) {
+        next = next.after(engine::kPass);
+        evaluation.pv.push_back(engine::kPass);
+        ++evaluation.depth;
+        sign = 1;
+    }
+    limits.depth = std::max(1, limits.depth - evaluation.depth);
+    const engine::SearchResult result = search.run(next, limits);
+    evaluation.score = sign * result.score;
+    evaluation.exact = result.exact;
+    evaluation.depth += result.depth;
+    evaluation.pv.insert(evaluation.pv.end(), result.pv.begin(), result.pv.end());
+    evaluation.nodes = result.nodes;
+    return evaluation;
+}
+
+// Lines are read in one thread and carried out in another: the queue between them.
+class LineQueue {
+  public:
+    void push(platform::Word line) {
+        const std::lock_guard lock(mutex_);
+        lines_.push_back(std::move(line));
+        changed_.notify_all();
+    }
+    void close() {
+        const std::lock_guard lock(mutex_);
+        closed_ = true;
+        changed_.notify_all();
+    }
+    // The next line, waiting for it; nothing once the input has ended and every line is taken.
+    std::optional<platform::Word> pop() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return !lines_.empty() || closed_; });
+        if (lines_.empty()) {
+            return std::nullopt;
+        }
+        platform::Word line = std::move(lines_.front());
+        lines_.pop_front();
+        return line;
+    }
+    // Whether a line (or the end of the input) is waiting to be taken.
+    bool waiting() {
+        const std::lock_guard lock(mutex_);
+        return !lines_.empty() || closed_;
+    }
+    // Waits at most `limit` for the end of the input; whether it came.
+    bool awaitClose(std::chrono::nanoseconds limit) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, limit, [this] { return closed_; });
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<platform::Word> lines_;
+    bool closed_ = false;
+};
+
+}  // namespace nboard
+
+int nboardExactEmpties(int depth) {
+    return std::min(2 * depth + 2, nboard::kMostExactEmpties);
+}
+
+Nboard::Nboard(std::size_t hashBytes, std::function<std::chrono::nanoseconds()> clock,
+               std::function<void(std::string_view)> send)
+    : search_(hashBytes), clock_(std::move(clock)), send_(std::move(send)) {}
+
+void Nboard::error(const std::string& message) {
+    send_("status error: " + message + "\n");
+}
+
+void Nboard::run(std::string_view line, const std::function<bool()>& interrupted) {
+    std::string text;
+    for (const char c : line) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '\t') {
+            text += ' ';
+        } else if (byte >= 32 && byte != 127) {
+            text += c;
+        }
+    }
+    const auto [command, rest] = nboard::split(text);
+    if (command.empty()) {
+        return;
+    }
+    if (command == "nboard") {
+        const auto version = nboard::whole(rest, 0, 1'000'000);
+        if (!version) {
+            error("nboard takes the protocol's version");
+        } else if (*version != 2) {
+            error("this engine speaks version 2 of the protocol");
+        } else {
+            send_("set myname Orvanta\n");
+        }
+    } else if (command == "set") {
+        const auto [what, value] = nboard::split(rest);
+        set(what, value);
+    } else if (command == "move") {
+        move(rest);
+    } else if (command == "hint") {
+        hint(rest, interrupted);
+    } else if (command == "go" && rest.empty()) {
+        go(interrupted);
+    } else if (command == "ping") {
+        if (!nboard::whole(rest, 0, 999'999'999'999'999'999)) {
+            error("ping takes a whole number");
+        } else {
+            send_("pong " + std::string(rest) + "\n");
+        }
+    } else if (command == "learn" && rest.empty()) {
+        send_("learned\n");
+    } else if (command == "quit" && rest.empty()) {
+        done_ = true;
+    } else if (command == "go" || command == "learn" || command == "quit") {
+        error(std::string(command) + " takes nothing");
+    } else {
+        error("unknown command '" + std::string(command) + "'");
+    }
+}
+
+void Nboard::set(std::string_view what, std::string_view value) {
+    if (what == "depth") {
+        const auto depth = nboard::whole(value, 1, kMaxDepth);
+        if (!depth) {
+            return error("the depth goes from 1 to 60");
+        }
+        depth_ = static_cast<int>(*depth);
+    } else if (what == "game") {
+        auto game = readNboardGame(value);
+        if (const auto* message = std::get_if<std::string>(&game)) {
+            return error("set game: " + *message);
+        }
+        game_ = std::get<engine::GameState>(std::move(game));
+    } else if (what == "contempt") {
+        const auto contempt = nboard::whole(value, -engine::kSquares * 100, engine::kSquares * 100);
+        if (!contempt) {
+            return error("the contempt is a whole number of centi-discs");
+        }
+        contempt_ = static_cast<int>(*contempt);
+    } else {
+        error("unknown setting '" + std::string(what) + "'");
+    }
+}
+
+void Nboard::move(std::string_view text) {
+    std::vector<std::string_view> parts;
+    for (std::size_t from = 0; from <= text.size();) {
+        const std::size_t end = std::min(text.find('/', from), text.size());
+        parts.push_back(text.substr(from, end - from));
+        from = end + 1;
+    }
+    const std::string name = parts.empty() ? "" : std::string(parts[0]);
+    const bool pass = name == "PA" || name == "pa" || name == "pass";
+    const auto square = pass ? std::optional<int>(engine::kPass) : engine::parseSquare(name);
+    const bool wellFormed =
+        square && parts.size() <= 3 && text.find(' ') == std::string_view::npos &&
+        std::all_of(parts.begin() + 1, parts.end(),
+                    [](std::string_view part) { return part.empty() || nboard::isDecimal(part); });
+    if (!wellFormed) {
+        return error("move takes a square or PA, perhaps with /eval/time");
+    }
+    // A square for the side whose opponent had to pass stands for the pass and the move.
+    const std::size_t before = game_.moves().size();
+    if (*square != engine::kPass && game_.mustPass()) {
+        game_.play(engine::kPass);
+    }
+    if (game_.play(*square) != engine::MoveError::kNone) {
+        while (game_.moves().size() > before) {
+            game_.undo();
+        }
+        error(name + " is not legal here");
+    }
+}
+
+engine::SearchLimits Nboard::limits(const std::function<bool()>& interrupted) {
+    searchStart_ = lastStatus_ = clock_();
+    engine::SearchLimits limits;
+    limits.depth = depth_;
+    limits.exactEmpties = nboardExactEmpties(depth_);
+    limits.stop = [this, &interrupted] {
+        const auto now = clock_();
+        if (now - lastStatus_ >= nboard::kStatusInterval) {
+            lastStatus_ = now;
+            send_(
+                "status thinking, " +
+                std::to_string(
+                    std::chrono::duration_cast<std::chrono::seconds>(now - searchStart_).count()) +
+                " s\n");
+        }
+        return interrupted && interrupted();
+    };
+    return limits;
+}
+
+void Nboard::hint(std::string_view count, const std::function<bool()>& interrupted) {
+    const auto wanted = nboard::whole(count, 1, 1'000'000);
+    if (!wanted) {
+        return error("hint takes how many moves to show, from 1");
+    }
+    const engine::Position& position = game_.position();
+    std::vector<int> moves;
+    if (position.mustPass()) {
+        moves.push_back(engine::kPass);
+    } else if (!position.isOver()) {
+        for (engine::Bitboard set = position.moves(); set != 0; set &= set - 1) {
+            moves.push_back(engine::firstSquare(set));
+        }
+    }
+    // Every move is searched a ply deeper each round, the best of the last round first; the
+    // first round always finishes, so that an interrupted hint still has a score for every move.
+    // A move keeps its deepest score.
+    engine::SearchLimits searchLimits = limits(interrupted);
+    std::vector<nboard::Evaluation> evaluations;
+    std::uint64_t nodes = 0;
+    bool stopped = false;
+    for (int depth = 1; depth <= depth_ && !stopped; ++depth) {
+        searchLimits.depth = depth;
+        bool allExact = true;
+        for (std::size_t i = 0; i < moves.size() && (!stopped || depth == 1); ++i) {
+            nboard::Evaluation e = nboard::evaluateMove(search_, position, moves[i], searchLimits);
+            nodes += e.nodes;
+            stopped = interrupted && interrupted();
+            allExact = allExact && e.exact;
+            if (i == evaluations.size()) {
+                evaluations.push_back(std::move(e));
+            } else if (e.exact || e.depth >= evaluations[i].depth) {
+                evaluations[i] = std::move(e);
+            }
+        }
+        if (allExact) {
+            break;
+        }
+        std::stable_sort(evaluations.begin(), evaluations.end(),
+                         [](const auto& a, const auto& b) { return a.score > b.score; });
+        for (std::size_t i = 0; i < evaluations.size(); ++i) {
+            moves[i] = evaluations[i].move;
+        }
+    }
+    std::stable_sort(evaluations.begin(), evaluations.end(),
+                     [](const auto& a, const auto& b) { return a.score > b.score; });
+    evaluations.resize(std::min(evaluations.size(), static_cast<std::size_t>(*wanted)));
+    for (const nboard::Evaluation& e : evaluations) {
+        std::string pv;
+        for (const int m : e.pv) {
+            pv += (pv.empty() ? "" : "-") + nboard::moveName(m);
+        }
+        send_("search " + pv + " " + nboard::eval(e.score) + " 0 " +
+              (e.exact ? std::string("100%") : std::to_string(e.depth)) + "\n");
+    }
+    send_("nodestats " + std::to_string(nodes) + " " + nboard::seconds(clock_() - searchStart_) +
+          "\n");
+    send_("status\n");
+}
+
+void Nboard::go(const std::function<bool()>& interrupted) {
+    const engine::Position& position = game_.position();
+    if (position.isOver()) {
+        return error("the game is over");
+    }
+    if (position.mustPass()) {
+        send_("=== PA\n");
+        return;
+    }
+    const engine::SearchResult result = search_.run(position, limits(interrupted));
+    const std::string time = nboard::seconds(clock_() - searchStart_);
+    send_("nodestats " + std::to_string(result.nodes) + " " + time + "\n");
+    send_("=== " + nboard::moveName(result.move) + "/" + nboard::eval(result.score) + "/" + time +
+          "\n");
+}
+
+int runNboard(int hashMiB) {
+    auto& console = platform::console();
+    auto queue = std::make_shared<nboard::LineQueue>();
+    std::thread reader([queue, &console] {
+        while (auto line = console.readLine(nboard::kLongestLine)) {
+            queue->push(std::move(*line));
+        }
+        queue->close();
+    });
+    // The reader is joined once the input has ended, or left to the end of the process (blocked
+    // in a read, it touches nothing else).
+    const auto release = [&] {
+        if (queue->awaitClose(nboard::kQuitGrace)) {
+            reader.join();
+            return true;
+        }
+        reader.detach();
+        return false;
+    };
+    try {
+        Nboard nboard(
+            static_cast<std::size_t>(hashMiB) << 20, [&console] { return console.steadyTime(); },
+            [&console](std::string_view text) { console.write(text); });
+        const std::function<bool()> interrupted = [&queue] { return queue->waiting(); };
+        while (!nboard.done()) {
+            const auto line = queue->pop();
+            if (!line) {
+                break;
+            }
+            if (line->truncated) {
+                console.write("status error: line too long\n");
+                continue;
+            }
+            nboard.run(line->bytes, interrupted);
+        }
+    } catch (...) {
+        release();
+        throw;
+    }
+    if (release() && console.inputError() != 0) {
+        console.error(std::string("standard input: ") + std::strerror(console.inputError()));
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace orvanta

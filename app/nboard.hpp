@@ -1,0 +1,81 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "engine/game_state.hpp"
+#include "engine/search.hpp"
+
+namespace orvanta {
+
+// The NBoard protocol, version 2, as the NBoard GUI and analysis tools drive Othello engines: one
+// command a line, answered (when at all) by lines of the engine's own.
+//   nboard 2            -> set myname Orvanta
+//   set depth N         the mid-game search depth, 1 to 60; see kNboardExactEmpties
+//   set game GGF        the game to analyse: its start position and moves (nboard_ggf.hpp)
+//   set contempt N      accepted (whole centi-discs); a draw scores 0 whatever it says
+//   move F5[/eval/time] plays a move (PA: a pass) in the game
+//   hint N              -> search PV EVAL 0 DEPTH lines for the best N moves, then "status"
+//   go                  -> === MOVE/EVAL/SECONDS: the move to play, which is not played
+//   ping N              -> pong N, once everything before it is done
+//   learn               -> learned (there is no book to learn in)
+//   quit                ends the session
+// Evals are in discs from the mover's side (2.00); DEPTH is the plies searched, or 100% for a
+// score solved exactly to the end. A PV is its moves joined by '-' (F5-D6-C3; PA a pass). Long
+// searches report "status thinking, N s" now and then; hint and go end with a nodestats line.
+// A line that cannot be carried out changes nothing and is answered "status error: ...".
+class Nboard {
+  public:
+    // `send` writes one line of the engine's (with its line end); `clock` measures searches.
+    Nboard(std::size_t hashBytes, std::function<std::chrono::nanoseconds()> clock,
+           std::function<void(std::string_view)> send);
+
+    // Carries out one line. `interrupted`, when given, is polled during searches: true ends the
+    // search at once, and the command answers with what was found so far.
+    void run(std::string_view line, const std::function<bool()>& interrupted = {});
+    // Whether `quit` has been read.
+    bool done() const { return done_; }
+    const engine::GameState& game() const { return game_; }
+    int depth() const { return depth_; }
+    int contempt() const { return contempt_; }
+
+  private:
+    void hint(std::string_view count, const std::function<bool()>& interrupted);
+    void go(const std::function<bool()>& interrupted);
+    void move(std::string_view text);
+    void set(std::string_view what, std::string_view value);
+    void error(const std::string& message);
+    // The limits of a search at the set depth, polling `interrupted` and telling the GUI now
+    // and then that the search goes on.
+    engine::SearchLimits limits(const std::function<bool()>& interrupted);
+
+    engine::Search search_;
+    std::function<std::chrono::nanoseconds()> clock_;
+    std::function<void(std::string_view)> send_;
+    engine::GameState game_;
+    int depth_ = kDefaultDepth;
+    int contempt_ = 0;
+    bool done_ = false;
+    std::chrono::nanoseconds searchStart_{};
+    std::chrono::nanoseconds lastStatus_{};
+
+  public:
+    // The depth before any `set depth`, and the deepest one.
+    static constexpr int kDefaultDepth = 8;
+    static constexpr int kMaxDepth = 60;
+};
+
+// The empty squares from which a search at NBoard depth `depth` solves the position exactly:
+// twice the depth and two more, as the levels do at the gentle end, up to 20 (solved within
+// seconds at most).
+int nboardExactEmpties(int depth);
+
+// `orvanta --nboard`: speaks the protocol on standard input and output until `quit` or the end
+// of the input. One thread reads the lines into a queue while this one carries them out, so that
+// a line arriving during a search ends it. Returns 0, or 1 when reading standard input failed.
+int runNboard(int hashMiB);
+
+}  // namespace orvanta

@@ -1,0 +1,288 @@
+// The NBoard front end: transcripts of whole sessions in tests/nboard/ (NAME.in the GUI's lines,
+// NAME.out the engine's; ORVANTA_UPDATE_SESSIONS=1 rewrites the answers), the GGF reader of
+// `set game`, analysis checked against the exact solver, and the reading thread that ends a
+// search when a line comes.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/nboard.hpp"
+#include "app/nboard_ggf.hpp"
+#include "engine/solve.hpp"
+#include "tests/support/fake_host.hpp"
+#include "tests/support/program.hpp"
+
+namespace orvanta {
+namespace {
+
+const std::string kNboard = ORVANTA_SESSIONS_DIR "/../nboard/";
+const std::string kStart =
+    "BO[8 ---------------------------O*------*O--------------------------- *]";
+
+// A session without the reading thread: every line is carried out to the end, the clock
+// stands still.
+std::string session(const std::string& input) {
+    std::string output;
+    Nboard nboard(
+        1 << 20, [] { return std::chrono::nanoseconds(0); },
+        [&output](std::string_view line) { output += line; });
+    std::istringstream lines(input);
+    for (std::string line; !nboard.done() && std::getline(lines, line);) {
+        nboard.run(line);
+    }
+    return output;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> wordsOf(const std::string& line) {
+    std::vector<std::string> words;
+    std::istringstream stream(line);
+    for (std::string word; stream >> word;) {
+        words.push_back(word);
+    }
+    return words;
+}
+
+class NboardSession : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(NboardSession, AnswersAsItsTranscriptSays) {
+    const std::string output = session(testing::readFile(kNboard + GetParam() + ".in"));
+    const std::string expected = kNboard + GetParam() + ".out";
+    if (std::getenv("ORVANTA_UPDATE_SESSIONS") != nullptr) {
+        std::ofstream(expected, std::ios::binary) << output;
+    }
+    EXPECT_EQ(output, testing::readFile(expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Transcripts, NboardSession,
+                         ::testing::Values("protocol", "analysis", "endgame"),
+                         [](const auto& test) { return std::string(test.param); });
+
+engine::GameState readOrFail(const std::string& text) {
+    auto game = readNboardGame(text);
+    if (const auto* error = std::get_if<std::string>(&game)) {
+        ADD_FAILURE() << text << ": " << *error;
+        return {};
+    }
+    return std::get<engine::GameState>(game);
+}
+
+TEST(NboardGame, ReadsWholeGamesWithTheirPassesWrittenOrImplied) {
+    // A game to its end, one square left empty; black passes before white's last move.
+    const std::string moves =
+        "B[C4]W[C3]B[E6]W[F6]B[C2]W[F4]B[E3]W[D6]B[E7]W[F5]B[G4]W[G3]B[G2]W[H4]B[C5]W[F2]B[H2]"
+        "W[B6]B[H3]W[B4]B[D2]W[C1]B[G1]W[F7]B[F8]W[E2]B[D3]W[G8]B[B1]W[G6]B[A4]W[A1]B[G5]W[H6]"
+        "B[B3]W[E8]B[D1]W[A2]B[D7]W[D8]B[H5]W[E1]B[H7]W[F3]B[B5]W[B2]B[F1]W[G7]B[A7]W[A3]B[C8]"
+        "W[C6]B[H8]W[H1]B[C7]W[B7]B[A5]W[A6]";
+    for (const char* ending : {"B[PA]W[A8]", "W[a8//1.5]", "B[pass]W[A8/-8.00/0.01]"}) {
+        const engine::GameState game =
+            readOrFail("(;GM[Othello]PC[NBoard]TY[8]" + kStart + moves + ending + ";)");
+        EXPECT_TRUE(game.isOver()) << ending;
+        EXPECT_EQ(game.moves().size(), 60u) << ending;  // the pass counts
+        EXPECT_EQ(game.discs(engine::Colour::kBlack), 28) << ending;
+        EXPECT_EQ(game.discs(engine::Colour::kWhite), 35) << ending;
+    }
+    // The same game through the protocol: set game, then the last moves one by one.
+    std::string output;
+    Nboard nboard(
+        1 << 16, [] { return std::chrono::nanoseconds(0); },
+        [&output](std::string_view line) { output += line; });
+    nboard.run("set game (;GM[Othello]" + kStart + moves + ";)");
+    nboard.run("move PA");
+    nboard.run("move A8/8.00/0.5");
+    EXPECT_EQ(output, "");
+    EXPECT_TRUE(nboard.game().isOver());
+    EXPECT_EQ(nboard.game().discs(engine::Colour::kWhite), 35);
+}
+
+TEST(NboardGame, StartsFromAnyBoardAndSideToMove) {
+    // White to move on a board of two discs, blanks among the squares.
+    const engine::GameState game =
+        readOrFail("  (;GM[othello]BO[8 O*------ " + std::string(56, '-') + " O]W[C1];)\n");
+    EXPECT_TRUE(game.isOver());  // white took everything
+    EXPECT_EQ(game.discs(engine::Colour::kWhite), 3);
+}
+
+TEST(NboardGame, RefusesWhatIsNotAGameOfOthelloItCanPlay) {
+    const struct {
+        std::string text;
+        std::string error;
+    } cases[] = {
+        {"", "a GGF game starts with (; and ends with ;)"},
+        {"(;)", "a GGF game starts with (; and ends with ;)"},
+        {"(;GM[Othello]" + kStart, "a GGF game starts with (; and ends with ;)"},
+        {"(;GM[Othello];)", "the game has no board (BO)"},
+        {"(;GM[Go]" + kStart + ";)", "not a game of Othello: GM[Go]"},
+        {"(;TY[10]" + kStart + ";)", "only Othello on 8x8 without variants is played: TY[10]"},
+        {"(;TY[8a]" + kStart + ";)", "only Othello on 8x8 without variants is played: TY[8a]"},
+        {"(;BO[10 ---];)", "not a board of 8x8 squares and a side to move: BO[10 ---]"},
+        {"(;BO[8 -----];)", "not a board of 8x8 squares and a side to move: BO[8 -----]"},
+        {"(;BO[8 ---------------------------O*------*O---------------------------];)",
+         "not a board of 8x8 squares and a side to move: "
+         "BO[8 ---------------------------O*------*O---------------------------]"},
+        {"(;BO[8 ---------------------------O*------*X--------------------------- *];)",
+         "not a board of 8x8 squares and a side to move: "
+         "BO[8 ---------------------------O*------*X--------------------------- *]"},
+        {"(;" + kStart +
+             "BO[8 ---------------------------O*------*O--------------------------- O];)",
+         "a second board: BO[8 ---------------------------O*------*O--------------------------- "
+         "O]"},
+        {"(;B[F5]" + kStart + ";)", "move 1 B[F5] comes before the board (BO)"},
+        {"(;" + kStart + "B[F5]W[F6]B[Z9];)", "move 3 B[Z9] is not a square or PA"},
+        {"(;" + kStart + "B[F5]W[F6]B[];)", "move 3 B[] is not a square or PA"},
+        {"(;" + kStart + "B[F5]B[F6];)", "move 2 B[F6] is not legal"},
+        {"(;" + kStart + "W[F5];)", "move 1 W[F5] is not legal"},
+        {"(;" + kStart + "B[A1];)", "move 1 B[A1] is not legal"},
+        {"(;" + kStart + "B[PA];)", "move 1 B[PA] is not legal"},
+        {"(;" + kStart + "B[F5]W[F5];)", "move 2 W[F5] is not legal"},
+        {"(;" + kStart + "B[F5;)", "B[ is not closed"},
+        {"(;" + kStart + "B;)", "B has no value"},
+        {"(;" + kStart + " [F5];)", "unexpected '[' in the game"},
+        {"(;" + kStart + "B-[F5];)", "unexpected '-' in the game"},
+    };
+    for (const auto& c : cases) {
+        const auto game = readNboardGame(c.text);
+        const auto* error = std::get_if<std::string>(&game);
+        EXPECT_EQ(error ? *error : "(read)", c.error) << c.text;
+    }
+    // An escaped bracket stays inside its value.
+    EXPECT_EQ(readOrFail("(;PB[a \\] b]" + kStart + "B[F5];)").moves().size(), 1u);
+}
+
+// The session of the issue: a mid-game position reached through a pass, hint 3, then go, with
+// pings between; every move named is legal there, every line in its place.
+TEST(NboardAnalysis, HintsAndMovesInAMidGamePositionAfterAPass) {
+    const std::string game =
+        "(;GM[Othello]" + kStart + "B[C4]W[C3]B[C2]W[B2]B[E6]W[C1]B[A1]W[A3]B[PA]W[C5]B[B3]W[F5];)";
+    const engine::GameState state = readOrFail(game);
+    const std::vector<std::string> lines = linesOf(session(
+        "nboard 2\nset depth 4\nset game " + game + "\nping 1\nhint 3\nping 2\ngo\nping 3\n"));
+    ASSERT_EQ(lines.size(), 11u);
+    EXPECT_EQ(lines[0], "set myname Orvanta");
+    EXPECT_EQ(lines[1], "pong 1");
+    std::vector<int> hinted;
+    double last = 1e9;
+    for (int i = 2; i < 5; ++i) {
+        const auto words = wordsOf(lines[static_cast<std::size_t>(i)]);
+        ASSERT_EQ(words.size(), 5u) << lines[static_cast<std::size_t>(i)];
+        EXPECT_EQ(words[0], "search");
+        const auto move = engine::parseSquare(words[1].substr(0, 2));
+        ASSERT_TRUE(move) << words[1];
+        EXPECT_NE(state.legalMoves() & engine::bit(*move), 0u) << words[1];
+        EXPECT_EQ(std::count(hinted.begin(), hinted.end(), *move), 0) << words[1];
+        hinted.push_back(*move);
+        const double score = std::stod(words[2]);
+        EXPECT_LE(score, last);  // best first
+        last = score;
+        EXPECT_EQ(words[3], "0");
+        EXPECT_EQ(words[4], "4");
+    }
+    EXPECT_TRUE(lines[5].starts_with("nodestats "));
+    EXPECT_EQ(lines[6], "status");
+    EXPECT_EQ(lines[7], "pong 2");
+    EXPECT_TRUE(lines[8].starts_with("nodestats "));
+    ASSERT_TRUE(lines[9].starts_with("=== "));
+    const auto played = engine::parseSquare(lines[9].substr(4, 2));
+    ASSERT_TRUE(played);
+    EXPECT_NE(state.legalMoves() & engine::bit(*played), 0u);
+    EXPECT_EQ(lines[10], "pong 3");
+}
+
+// Within the solving range a hint's scores are exact: each is the solver's for its move.
+TEST(NboardAnalysis, HintsScoresSolvedExactlyNearTheEnd) {
+    const std::string game =
+        "(;GM[Othello]" + kStart +
+        "B[C4]W[C3]B[E6]W[F6]B[C2]W[F4]B[E3]W[D6]B[E7]W[F5]B[G4]W[G3]B[G2]W[H4]B[C5]W[F2]B[H2]"
+        "W[B6]B[H3]W[B4]B[D2]W[C1]B[G1]W[F7]B[F8]W[E2]B[D3]W[G8]B[B1]W[G6]B[A4]W[A1]B[G5]W[H6]"
+        "B[B3]W[E8]B[D1]W[A2]B[D7]W[D8]B[H5]W[E1]B[H7]W[F3];)";
+    const engine::Position position = readOrFail(game).position();
+    ASSERT_LE(position.empties(), nboardExactEmpties(9));
+    const std::vector<std::string> lines =
+        linesOf(session("set depth 9\nset game " + game + "\nhint 60\n"));
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(engine::popcount(position.moves())) + 2);
+    engine::TranspositionTable table(1 << 16);
+    for (std::size_t i = 0; i + 2 < lines.size(); ++i) {
+        const auto words = wordsOf(lines[i]);
+        ASSERT_EQ(words.size(), 5u) << lines[i];
+        EXPECT_EQ(words[4], "100%") << lines[i];
+        const int move = *engine::parseSquare(words[1].substr(0, 2));
+        const int solved = -engine::solve(position.after(move), table).score;
+        EXPECT_EQ(words[2], std::to_string(solved) + ".00") << lines[i];
+    }
+}
+
+TEST(NboardAnalysis, ALongSearchSaysNowAndThenThatItGoesOn) {
+    // A clock that runs a second each time it is read.
+    std::chrono::seconds now(0);
+    std::string output;
+    Nboard nboard(
+        1 << 20, [&now] { return now += std::chrono::seconds(1); },
+        [&output](std::string_view line) { output += line; });
+    nboard.run("set depth 10");
+    nboard.run("go");
+    const auto lines = linesOf(output);
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "status thinking, 2 s");
+    for (std::size_t i = 0; i + 2 < lines.size(); ++i) {
+        EXPECT_TRUE(lines[i].starts_with("status thinking, ")) << lines[i];
+    }
+    EXPECT_TRUE(lines[lines.size() - 2].starts_with("nodestats "));
+    EXPECT_TRUE(lines.back().starts_with("=== "));
+}
+
+// The real thing: lines read in a thread of their own, a line during a search ends it.
+std::vector<std::string> threadedSession(const std::string& input) {
+    testing::ConsoleTest console(input);
+    EXPECT_EQ(runNboard(1), 0);
+    return linesOf(console.host.output());
+}
+
+TEST(NboardThreads, ALineDuringASearchEndsItAndIsAnsweredAfterIt) {
+    // Depth 60 from the start would search for hours; the ping ends it at once.
+    const auto lines = threadedSession("nboard 2\nset depth 60\nset game (;" + kStart +
+                                       ";)\ngo\nping 7\nhint 2\nping 8\nquit\nping 9\n");
+    ASSERT_EQ(lines.size(), 9u);
+    EXPECT_EQ(lines[0], "set myname Orvanta");
+    EXPECT_TRUE(lines[1].starts_with("nodestats "));
+    const auto move = engine::parseSquare(lines[2].substr(4, 2));
+    ASSERT_TRUE(lines[2].starts_with("=== ") && move) << lines[2];
+    EXPECT_NE(engine::Position().moves() & engine::bit(*move), 0u);
+    EXPECT_EQ(lines[3], "pong 7");
+    // An interrupted hint still scores every move; four are legal, two are asked for.
+    EXPECT_TRUE(lines[4].starts_with("search ")) << lines[4];
+    EXPECT_TRUE(lines[5].starts_with("search ")) << lines[5];
+    EXPECT_TRUE(lines[6].starts_with("nodestats "));
+    EXPECT_EQ(lines[7], "status");
+    EXPECT_EQ(lines[8], "pong 8");  // and nothing after quit
+}
+
+TEST(NboardThreads, TheEndOfTheInputEndsASearch) {
+    const auto lines = threadedSession("set depth 60\nset game (;" + kStart + ";)\ngo\n");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_TRUE(lines[1].starts_with("=== ")) << lines[1];
+}
+
+TEST(NboardThreads, ALineTooLongIsRefusedAndTheSessionGoesOn) {
+    const auto lines = threadedSession("set game " + std::string(20000, 'x') + "\nping 1\n");
+    EXPECT_EQ(lines, (std::vector<std::string>{"status error: line too long", "pong 1"}));
+}
+
+TEST(RealProgramNboard, SpeaksOnlyTheProtocolAndEndsWithQuit) {
+    const auto run = testing::runProgram(
+        {.input = "nboard 2\r\n\x01garbage\nping 1\r\nquit\nping 2\n", .args = {"--nboard"}});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "set myname Orvanta\nstatus error: unknown command 'garbage'\npong 1\n");
+    EXPECT_EQ(run.err, "");
+}
+
+}  // namespace
+}  // namespace orvanta
