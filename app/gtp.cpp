@@ -16,13 +16,6 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-// A little of every budget is kept back for reading, writing and the controller's clock.
-constexpr double kBudgetShare = 0.9;
-// The shortest budget worth searching with, and the share of the main time one move may take
-// while the moves still to come are many.
-constexpr std::chrono::milliseconds kShortestBudget(10);
-constexpr int kMovesHeldInReserve = 4;
-
 std::optional<engine::Colour> colourOf(std::string word) {
     std::transform(word.begin(), word.end(), word.begin(), [](unsigned char c) {
         return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
@@ -241,42 +234,22 @@ Gtp::Reply Gtp::play(const Args& args) {
     return {true, ""};
 }
 
-std::optional<std::chrono::nanoseconds> Gtp::moveBudget(engine::Colour colour) const {
-    if (!timeSettings_) {
-        return std::nullopt;
-    }
-    const auto [main, byoYomi, stones] = *timeSettings_;
-    if (byoYomi > 0 && stones == 0) {
-        return std::nullopt;  // no time limit, as the protocol has it
-    }
-    const auto& left = timeLeft_[colour == engine::Colour::kBlack ? 0 : 1];
-    double budget = 0;
-    if (left && left->second > 0) {
-        budget = left->first / static_cast<double>(left->second);  // in byo-yomi
-    } else {
-        const double time = left ? left->first : static_cast<double>(main);
-        const int movesLeft = (game_.position().empties() + 1) / 2;
-        budget = time / (movesLeft + kMovesHeldInReserve);
-        if (stones > 0) {
-            budget += static_cast<double>(byoYomi) / static_cast<double>(stones);
-        }
-    }
-    return std::max<std::chrono::nanoseconds>(
-        kShortestBudget,
-        std::chrono::nanoseconds(static_cast<long long>(budget * kBudgetShare * 1e9)));
-}
-
 int Gtp::chooseFor(engine::Colour colour, const engine::Position& position) {
     if (position.moves() == 0) {
         return engine::kPass;
     }
     platform::reseed();
     std::function<bool()> stop;
-    if (const auto budget = moveBudget(colour)) {
+    std::function<bool()> softStop;
+    const auto side = static_cast<std::size_t>(colour == engine::Colour::kBlack ? 0 : 1);
+    if (const auto time = timeControl_
+                              ? engine::moveTime(*timeControl_, timeLeft_[side], position.empties())
+                              : std::nullopt) {
         const auto start = clock_();
-        stop = [this, start, budget] { return clock_() - start > *budget; };
+        stop = [this, start, limit = time->hard] { return clock_() - start > limit; };
+        softStop = [this, start, limit = time->soft] { return clock_() - start > limit; };
     }
-    return chooseMove(level_, search_, position, stop).move;
+    return chooseMove(level_, search_, position, stop, softStop).move;
 }
 
 Gtp::Reply Gtp::genmove(const Args& args) {
@@ -362,7 +335,8 @@ Gtp::Reply Gtp::timeSettings(const Args& args) {
         }
         values[i] = *value;
     }
-    timeSettings_ = values;
+    timeControl_ = engine::TimeControl{static_cast<double>(values[0]),
+                                       static_cast<double>(values[1]), values[2]};
     timeLeft_ = {};
     return {true, ""};
 }
@@ -374,7 +348,7 @@ Gtp::Reply Gtp::timeLeft(const Args& args) {
     if (!colour || !time || !stones) {
         return {false, "syntax error"};
     }
-    timeLeft_[*colour == engine::Colour::kBlack ? 0 : 1] = {{*time, *stones}};
+    timeLeft_[*colour == engine::Colour::kBlack ? 0 : 1] = engine::TimeLeft{*time, *stones};
     return {true, ""};
 }
 

@@ -10,6 +10,7 @@
 
 #include "engine/game_state.hpp"
 #include "engine/search.hpp"
+#include "engine/time_manager.hpp"
 
 namespace orvanta {
 
@@ -58,8 +59,6 @@ class Gtp {
     // Passes for the side to move when it has no move and `colour` is the other one; returns
     // false when `colour` may not move now.
     bool bringTurnTo(engine::Colour colour);
-    // How long this move may take by the clock, if time settings were given.
-    std::optional<std::chrono::nanoseconds> moveBudget(engine::Colour colour) const;
 
     int level_;
     engine::Search search_;
@@ -68,10 +67,9 @@ class Gtp {
     // How many entries of the game each `play` or `genmove` added (a pass put in before it
     // counts), so that `undo` takes back exactly one command.
     std::vector<int> added_;
-    // Time settings in seconds (main time, byo-yomi time, stones per byo-yomi period), and the
-    // time left per colour (seconds, stones) as the controller last said.
-    std::optional<std::array<long long, 3>> timeSettings_;
-    std::array<std::optional<std::pair<double, long long>>, 2> timeLeft_;
+    // The clock as time_settings gave it, and the time left per colour as time_left last said.
+    std::optional<engine::TimeControl> timeControl_;
+    std::array<std::optional<engine::TimeLeft>, 2> timeLeft_;
     bool done_ = false;
 };
 

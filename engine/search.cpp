@@ -506,6 +506,9 @@ SearchResult Search::run(const Position& position, const SearchLimits& limits) {
                 result.pv = {result.move};
             }
             search.arm();
+            if (limits.softStop && limits.softStop()) {
+                break;
+            }
         }
     } catch (const Stopped&) {
         // the last finished iteration stands

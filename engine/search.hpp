@@ -26,6 +26,9 @@ struct SearchLimits {
     // Polled now and then during the search; true abandons the iteration under way and returns
     // the last finished one (time control). May be empty.
     std::function<bool()> stop;
+    // Asked after each finished iteration: true ends the search there rather than begin another
+    // that would likely be cut short (time control's soft limit). May be empty.
+    std::function<bool()> softStop;
     // Forward pruning (ProbCut): a deep node is settled by a shallow search that ends far
     // outside its window.
     bool probCut = true;

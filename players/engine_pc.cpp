@@ -27,7 +27,7 @@ std::string discs(int score) {
 }  // namespace
 
 engine::SearchResult chooseMove(int level, engine::Search& search, const engine::Position& position,
-                                std::function<bool()> stop) {
+                                std::function<bool()> stop, std::function<bool()> softStop) {
     const Level& settings = levelSettings(level);
     if (settings.spread > 0 && position.empties() > settings.exactEmpties) {
         // Any move within the spread of the best may be chosen, each as likely.
@@ -45,6 +45,7 @@ engine::SearchResult chooseMove(int level, engine::Search& search, const engine:
     limits.exactEmpties = settings.exactEmpties;
     limits.nodes = settings.nodes;
     limits.stop = std::move(stop);
+    limits.softStop = std::move(softStop);
     return search.run(position, limits);
 }
 

@@ -25,9 +25,10 @@ class EnginePC final : public Turn {
 std::unique_ptr<Turn> makeComputer(int level, engine::Search* search);
 
 // The engine's choice at a level from 1 on, for a position where the mover has a move; draws
-// from the process-wide generator at the gentle levels. `stop`, when given, may cut the search
-// short (time control).
+// from the process-wide generator at the gentle levels. `stop` and `softStop`, when given, cut the
+// search short (time control: see SearchLimits).
 engine::SearchResult chooseMove(int level, engine::Search& search, const engine::Position& position,
-                                std::function<bool()> stop = {});
+                                std::function<bool()> stop = {},
+                                std::function<bool()> softStop = {});
 
 }  // namespace orvanta

@@ -1,0 +1,43 @@
+#include "engine/time_manager.hpp"
+
+#include <algorithm>
+
+namespace orvanta::engine {
+
+namespace {
+
+// The share of a budget the search may use; the rest is for reading, writing and the
+// controller's clock.
+constexpr double kUsedShare = 0.9;
+// Moves counted beyond those still to come, so that a long game never runs out.
+constexpr int kMovesHeldInReserve = 4;
+// The soft limit as a share of the hard one.
+constexpr double kSoftShare = 0.5;
+
+}  // namespace
+
+std::optional<MoveTime> moveTime(const TimeControl& control, std::optional<TimeLeft> left,
+                                 int empties) {
+    if (control.byoYomiSeconds > 0 && control.byoYomiStones == 0) {
+        return std::nullopt;
+    }
+    double seconds = 0;
+    if (left && left->stones > 0) {
+        seconds = left->seconds / static_cast<double>(left->stones);
+    } else {
+        const double time = left ? left->seconds : control.mainSeconds;
+        const int movesLeft = (std::max(empties, 0) + 1) / 2;
+        seconds = time / (movesLeft + kMovesHeldInReserve);
+        if (control.byoYomiStones > 0) {
+            seconds += control.byoYomiSeconds / static_cast<double>(control.byoYomiStones);
+        }
+    }
+    const auto hard = std::max<std::chrono::nanoseconds>(
+        kShortestMove,
+        std::chrono::nanoseconds(static_cast<long long>(seconds * kUsedShare * 1e9)));
+    return MoveTime{std::chrono::nanoseconds(
+                        static_cast<long long>(static_cast<double>(hard.count()) * kSoftShare)),
+                    hard};
+}
+
+}  // namespace orvanta::engine
