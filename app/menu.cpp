@@ -17,7 +17,9 @@ using platform::console;
 constexpr std::string_view kRepertoire =
     "─│┌┐└┘├┤┬┴┼○●　あいおかがきくけこさしすせそたちてでとどにのはへまりるわをん"
     "イクゲサジスタッテデトドニバムメモュョレンー下了人位作例個先全分初前動勝回報場始対常"
-    "引後情成戦所手攻数新日更最果番白石示移終結置者自行表通選開黒！？･";
+    "引後情成戦所手攻数新日更最果番白石示移終結置者自行表通選開黒！？･"
+    // the review
+    "ら価計合善失局差損推振評見返悪目（）";
 
 constexpr std::chrono::milliseconds kPause(1000);
 constexpr int kQuit = -1;

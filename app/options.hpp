@@ -33,12 +33,16 @@ struct Options {
     std::optional<int> level;
     // Speak GTP on standard input and output instead of playing the game.
     bool gtp = false;
+    // Review the games of this GGF file ("": no), or only its game `reviewGame` (from 1; 0: all).
+    std::string review;
+    int reviewGame = 0;
     // The size of the engine's transposition table in MiB.
     int hashMiB = kDefaultHashMiB;
 
     static constexpr int kDefaultHashMiB = 16;
     static constexpr int kMaxHashMiB = 4096;
     static constexpr int kMaxPerft = 20;
+    static constexpr int kMaxReviewGame = 1'000'000;
 };
 
 // Bad use of the command line: what is wrong, in one line.
