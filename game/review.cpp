@@ -135,7 +135,7 @@ Review reviewGame(const engine::Position& start, const std::vector<int>& moves,
     const engine::SearchLimits limits = levelLimits(level);
     const auto work = [&](std::size_t worker) {
         try {
-            engine::Search search(hashBytes);
+            engine::Search search(hashBytes / kReviewThreads);
             for (std::size_t j; (j = next++) < jobs.size();) {
                 search.clear();
                 // White's positions are searched one ply less deep, so that every search of the
