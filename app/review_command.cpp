@@ -1,8 +1,8 @@
 #include "app/review_command.hpp"
 
+#include <array>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "app/menu.hpp"
 #include "app/test_mode.hpp"
@@ -17,10 +17,12 @@ namespace {
 
 using platform::console;
 
-// Larger files are refused rather than read into memory: tens of thousands of server games.
-constexpr std::uintmax_t kMaxReviewFileBytes = std::uintmax_t{64} << 20;
+// Larger files (a few hundred thousand server games) are refused rather than read into memory.
+constexpr std::size_t kMaxReviewFileBytes = std::size_t{64} << 20;
 
-// The text of the file, or nothing after saying on standard error why it cannot be had.
+// The text of the file, or nothing after saying on standard error why it cannot be had. It is
+// read a block at a time up to the limit, so that an endless stream (a pipe, a device) costs
+// bounded memory too.
 std::optional<std::string> readReviewFile(const std::string& path) {
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) {
@@ -28,22 +30,25 @@ std::optional<std::string> readReviewFile(const std::string& path) {
         return std::nullopt;
     }
     std::ifstream file(path, std::ios::binary);
-    const auto size = std::filesystem::file_size(path, error);
     if (!file) {
         console().error("cannot read '" + path + "'");
         return std::nullopt;
     }
-    if (!error && size > kMaxReviewFileBytes) {
-        console().error("cannot review '" + path + "': larger than 64 MiB");
-        return std::nullopt;
+    std::string text;
+    std::array<char, 65536> block{};
+    while (file.read(block.data(), static_cast<std::streamsize>(block.size())) ||
+           file.gcount() > 0) {
+        text.append(block.data(), static_cast<std::size_t>(file.gcount()));
+        if (text.size() > kMaxReviewFileBytes) {
+            console().error("cannot review '" + path + "': larger than 64 MiB");
+            return std::nullopt;
+        }
     }
-    std::ostringstream text;
-    text << file.rdbuf();
-    if (file.bad() || text.str().size() > kMaxReviewFileBytes) {
+    if (file.bad()) {
         console().error("cannot read '" + path + "'");
         return std::nullopt;
     }
-    return std::move(text).str();
+    return text;
 }
 
 }  // namespace

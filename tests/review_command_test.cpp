@@ -93,6 +93,7 @@ TEST(RealProgramReview, ReviewsOnStandardOutputAndNamesWhatCannotBeRead) {
         {{"--review=" + dir.string()},
          1,
          "cannot read '" + dir.string() + "': it is a directory\n"},
+        {{"--review=/dev/zero"}, 1, "cannot review '/dev/zero': larger than 64 MiB\n"},
         {{"--review=" + good.string(), "--charset=ASCII"},
          2,
          "character set 'ASCII' cannot show the program's text\nTry 'orvanta --help' for more "
