@@ -26,6 +26,26 @@ std::string speed(std::uint64_t nodes, std::chrono::nanoseconds time) {
     return text;
 }
 
+// Longer lines are no position; only this much of one is kept, so that a file without line ends
+// (or an endless device) costs bounded memory.
+constexpr std::size_t kMaxObfLine = 4096;
+
+// The next line of `file` without its line end, cut to kMaxObfLine bytes; nothing at the end.
+std::optional<std::string> boundedLine(std::istream& file) {
+    std::string line;
+    bool any = false;
+    for (int c; (c = file.get()) != std::char_traits<char>::eof();) {
+        any = true;
+        if (c == '\n') {
+            return line;
+        }
+        if (line.size() < kMaxObfLine) {
+            line += static_cast<char>(c);
+        }
+    }
+    return any ? std::optional<std::string>(line) : std::nullopt;
+}
+
 }  // namespace
 
 std::optional<engine::Position> parseObfLine(std::string_view line) {
@@ -63,7 +83,8 @@ int runSolve(const std::string& path, int hashMiB) {
     std::uint64_t total = 0;
     const auto begin = console().steadyTime();
     int number = 0;
-    for (std::string line; std::getline(file, line);) {
+    for (std::optional<std::string> read; (read = boundedLine(file));) {
+        const std::string& line = *read;
         ++number;
         const std::string where = path + ":" + std::to_string(number);
         if (line.find_first_not_of(" \t\r") == std::string::npos) {

@@ -62,7 +62,7 @@ std::variant<Options, UsageError> optionsWithConfig(const std::vector<std::strin
     const auto* options = std::get_if<Options>(&parsed);
     if (options == nullptr || options->noConfig || options->help || options->version ||
         options->gtp || options->nboard || options->perft != 0 || !options->solve.empty() ||
-        path.empty()) {
+        !options->review.empty() || path.empty()) {
         return parsed;
     }
     const platform::FileRead file = platform::readSmallFile(path, kMaxConfigBytes);

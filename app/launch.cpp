@@ -11,6 +11,7 @@
 #include "app/gtp.hpp"
 #include "app/menu.hpp"
 #include "app/nboard.hpp"
+#include "app/review_command.hpp"
 #include "app/test_mode.hpp"
 #include "platform/console.hpp"
 #include "platform/converter.hpp"
@@ -97,6 +98,9 @@ int launch(const std::vector<std::string>& arguments) {
         }
         if (!options.solve.empty()) {
             return runSolve(options.solve, options.hashMiB);
+        }
+        if (!options.review.empty()) {
+            return runReview(options);
         }
         if (options.gtp) {
             platform::fixSeeds(options.seed);

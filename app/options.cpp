@@ -30,6 +30,8 @@ enum Id : int {
     kColour,
     kNoConfig,
     kNboard,
+    kReview,
+    kGame,
 };
 
 struct OptionInfo {
@@ -41,7 +43,7 @@ struct OptionInfo {
 };
 
 // One table drives the parser and the usage text.
-constexpr std::array<OptionInfo, 18> kOptionTable = {{
+constexpr std::array<OptionInfo, 20> kOptionTable = {{
     {"help", kHelp, nullptr, "show this help and exit", false},
     {"version", kVersion, nullptr, "show the version and exit", false},
     {"coach", kCoach, nullptr, "player mode: choices, legal moves, hint, undo, reviews"},
@@ -60,6 +62,9 @@ constexpr std::array<OptionInfo, 18> kOptionTable = {{
     {"nboard", kNboard, nullptr, "speak the NBoard protocol (version 2) for Othello GUIs", false},
     {"perft", kPerft, "N", "print the numbers of move sequences of depth 1 to N and exit", false},
     {"solve", kSolve, "FILE", "solve each position of an OBF file exactly and exit", false},
+    {"review", kReview, "FILE", "review each game of a GGF file at --level (default 9) and exit",
+     false},
+    {"game", kGame, "N", "with --review: review only the Nth game of the file", false},
     {"hash", kHash, "MB", "size of the engine's transposition table (default 16)"},
 }};
 
@@ -229,15 +234,25 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
                 (perft ? options.perft : options.hashMiB) = static_cast<int>(*n);
                 break;
             }
+            case kGame: {
+                const auto n = number(value, Options::kMaxReviewGame);
+                if (!n || *n == 0) {
+                    return UsageError{invalid(kGame, value, "1 to 1000000")};
+                }
+                options.reviewGame = static_cast<int>(*n);
+                break;
+            }
             case kCharset:
             case kSolve:
             case kRecord:
+            case kReview:
                 if (value.empty()) {
                     return UsageError{invalid(static_cast<Id>(id), value, "it may not be empty")};
                 }
-                (id == kCharset ? options.charset
-                 : id == kSolve ? options.solve
-                                : options.record) = value;
+                (id == kCharset  ? options.charset
+                 : id == kSolve  ? options.solve
+                 : id == kReview ? options.review
+                                 : options.record) = value;
                 break;
             case ':':
                 // Some getopt_long answer ':' for a value given to an option that takes none.
@@ -274,6 +289,15 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
     }
     if (options.nboard && options.level) {
         return UsageError{"--nboard takes its depth from the GUI, not --level"};
+    }
+    if (!options.review.empty() && ((options.perft != 0) + !options.solve.empty() + options.gtp)) {
+        return UsageError{"--review may not be given with --gtp, --perft or --solve"};
+    }
+    if (options.reviewGame != 0 && options.review.empty()) {
+        return UsageError{"--game needs --review"};
+    }
+    if (!options.review.empty() && options.level == 0) {
+        return UsageError{"--review reviews at levels 1 to 10"};
     }
     if (options.gtp && options.level == 0) {
         return UsageError{"--gtp plays at levels 1 to 10"};

@@ -40,6 +40,9 @@ struct Options {
     bool gtp = false;
     // Speak the NBoard protocol on standard input and output instead.
     bool nboard = false;
+    // Review the games of this GGF file ("": no), or only its game `reviewGame` (from 1; 0: all).
+    std::string review;
+    int reviewGame = 0;
     // The size of the engine's transposition table in MiB.
     int hashMiB = kDefaultHashMiB;
     // Player mode: the choice of colour and level before a game against the computer, marks of
@@ -55,6 +58,7 @@ struct Options {
     static constexpr int kDefaultHashMiB = 16;
     static constexpr int kMaxHashMiB = 4096;
     static constexpr int kMaxPerft = 20;
+    static constexpr int kMaxReviewGame = 1'000'000;
 };
 
 // Bad use of the command line: what is wrong, in one line.

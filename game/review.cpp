@@ -135,10 +135,15 @@ Review reviewGame(const engine::Position& start, const std::vector<int>& moves,
     const engine::SearchLimits limits = levelLimits(level);
     const auto work = [&](std::size_t worker) {
         try {
-            engine::Search search(hashBytes);
+            engine::Search search(hashBytes / kReviewThreads);
             for (std::size_t j; (j = next++) < jobs.size();) {
                 search.clear();
-                results[j] = scoreJob(search, jobs[j], limits);
+                // White's positions are searched one ply less deep, so that every search of the
+                // game stops with the same colour to move: the evaluation's swing between odd and
+                // even depths does not zigzag through the chart.
+                engine::SearchLimits own = limits;
+                own.depth -= jobs[j].position.mover() == engine::Colour::kWhite ? 1 : 0;
+                results[j] = scoreJob(search, jobs[j], own);
             }
         } catch (...) {
             failures[worker] = std::current_exception();
@@ -174,9 +179,9 @@ Review reviewGame(const engine::Position& start, const std::vector<int>& moves,
 }
 
 std::vector<std::string> reviewLines(const Review& review) {
-    // A move is listed when its loss comes to at least one disc once rounded.
+    // In whole discs as the line shows the two scores.
     const auto loss = [](const ReviewedMove& m) {
-        return wholeDiscs(m.best.score - m.played.score);
+        return wholeDiscs(m.best.score) - wholeDiscs(m.played.score);
     };
     std::vector<const ReviewedMove*> losing;
     std::array<int, 2> totals{};

@@ -33,8 +33,9 @@ struct Review {
 // Reviews a game: `moves` are the squares and passes (engine::kPass) played from `start`, each
 // legal in turn. Every position where a reviewed colour moves gets all its moves scored at
 // `level` (exact where the level solves); after the other colour's moves only the move played is
-// scored, for the chart. Two threads share the positions, each with its own search and a table
-// of `hashBytes`, cleared before each position: the result is the same whatever the timing.
+// scored, for the chart. Two threads share the positions, each with its own search and half of
+// `hashBytes` for its table, cleared before each position: the result is the same whatever the
+// timing.
 Review reviewGame(const engine::Position& start, const std::vector<int>& moves,
                   std::array<bool, 2> reviewed, int level, std::size_t hashBytes);
 

@@ -50,5 +50,20 @@ TEST(RealProgramAnalysis, SolveAnswersEachPositionAndNamesEachLineThatIsNone) {
     std::filesystem::remove(path);
 }
 
+// Only the start of a long line is kept: a long comment leaves the position readable, a long line
+// of anything else is no position, and neither costs memory by its length.
+TEST(RealProgramAnalysis, SolveReadsLongLinesInBoundedMemory) {
+    const std::string ffo = testing::readFile(ORVANTA_FFO_DIR "/fforum-1-19.obf");
+    const auto path = std::filesystem::temp_directory_path() / "orvanta-solve-long.obf";
+    std::ofstream(path) << ffo.substr(0, ffo.find('\n')) << "; " << std::string(100'000, 'c')
+                        << "\n"
+                        << std::string(100'000, 'X') << " O\n";
+    const auto run = testing::runProgram({.args = {"--solve", path.string(), "--hash=1"}});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "g8 +18\n");
+    EXPECT_NE(run.err.find(path.string() + ":2: not a position"), std::string::npos) << run.err;
+    std::filesystem::remove(path);
+}
+
 }  // namespace
 }  // namespace orvanta

@@ -95,7 +95,7 @@ TEST(RealProgramOptions, BadUseGivesTwoLinesOnStandardErrorNothingElseAndStatusT
     }
     const auto help = testing::runProgram({.args = {"--help"}});
     EXPECT_EQ(help.out, usage());
-    EXPECT_EQ(std::count(help.out.begin(), help.out.end(), '\n'), 20) << "one line per option";
+    EXPECT_EQ(std::count(help.out.begin(), help.out.end(), '\n'), 22) << "one line per option";
     const auto version = testing::runProgram({.args = {"-V"}});
     EXPECT_EQ(version.out, versionText());
     EXPECT_TRUE(std::regex_search(version.out, std::regex("^orvanta [0-9]+\\.[0-9]+\\.[0-9]+\n")));

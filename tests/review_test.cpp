@@ -206,7 +206,7 @@ TEST(Review, ScreenListsLosingMovesMarksTheWorstAndDrawsTheChart) {
     Review review;
     review.reviewed = {true, true};
     review.moves = {move(1, black, "f5", 0, "f5", 0),       move(2, white, "d6", -149, "c4", 50),
-                    move(3, black, "c3", 249, "c3", 251),   move(4, white, "d3", -800, "c5", -100),
+                    move(3, black, "c3", 210, "c3", 240),   move(4, white, "d3", -800, "c5", -100),
                     move(5, black, "c4", 1000, "e6", 1600), move(6, white, "b3", -1550, "f4", -900),
                     move(7, black, "a1", 2300, "b1", 2400)};
     review.chart = {0, 149, 249, 800, 1000, 1550, 2300};

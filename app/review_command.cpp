@@ -1,0 +1,100 @@
+#include "app/review_command.hpp"
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+
+#include "app/menu.hpp"
+#include "app/test_mode.hpp"
+#include "game/ggf_reader.hpp"
+#include "game/review.hpp"
+#include "platform/console.hpp"
+#include "platform/converter.hpp"
+
+namespace orvanta {
+
+namespace {
+
+using platform::console;
+
+// Larger files (a few hundred thousand server games) are refused rather than read into memory.
+constexpr std::size_t kMaxReviewFileBytes = std::size_t{64} << 20;
+
+// The text of the file, or nothing after saying on standard error why it cannot be had. It is
+// read a block at a time up to the limit, so that an endless stream (a pipe, a device) costs
+// bounded memory too.
+std::optional<std::string> readReviewFile(const std::string& path) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        console().error("cannot read '" + path + "': it is a directory");
+        return std::nullopt;
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        console().error("cannot read '" + path + "'");
+        return std::nullopt;
+    }
+    std::string text;
+    std::array<char, 65536> block{};
+    while (file.read(block.data(), static_cast<std::streamsize>(block.size())) ||
+           file.gcount() > 0) {
+        text.append(block.data(), static_cast<std::size_t>(file.gcount()));
+        if (text.size() > kMaxReviewFileBytes) {
+            console().error("cannot review '" + path + "': larger than 64 MiB");
+            return std::nullopt;
+        }
+    }
+    if (file.bad()) {
+        console().error("cannot read '" + path + "'");
+        return std::nullopt;
+    }
+    return text;
+}
+
+}  // namespace
+
+int runReview(const Options& options) {
+    console().followTestMode(testMode);
+    console().setRepertoire(std::string(repertoire()));
+    if (!options.charset.empty() &&
+        !platform::Converter::canRepresent(options.charset, repertoire())) {
+        console().error("character set '" + options.charset +
+                        "' cannot show the program's text\nTry 'orvanta --help' for more "
+                        "information.");
+        return 2;
+    }
+    console().forceCharset(options.charset);
+    const auto text = readReviewFile(options.review);
+    if (!text) {
+        return 1;
+    }
+    const auto read = readGgf(*text);
+    if (const auto* error = std::get_if<GgfError>(&read)) {
+        console().error(describe(options.review, *error));
+        return 1;
+    }
+    const auto& games = std::get<std::vector<GgfGame>>(read);
+    const auto count = static_cast<int>(games.size());
+    if (count == 0 || options.reviewGame > count) {
+        console().error("'" + options.review + "' holds " + std::to_string(count) +
+                        (count == 1 ? " game" : " games") +
+                        (count == 0 ? "" : ", not " + std::to_string(options.reviewGame)));
+        return 1;
+    }
+    console().measureTerminal(options.ambiguousWidth);
+    const int level = options.level.value_or(kDefaultReviewLevel);
+    const auto hashBytes = static_cast<std::size_t>(options.hashMiB) << 20;
+    for (int n = 1; n <= count; ++n) {
+        if (options.reviewGame != 0 && n != options.reviewGame) {
+            continue;
+        }
+        const GgfGame& game = games[static_cast<std::size_t>(n - 1)];
+        const auto name = [](const std::string& player) { return player.empty() ? "-" : player; };
+        console().line(" " + std::to_string(n) + "局目  黒 " + name(game.players[0]) + "  白 " +
+                       name(game.players[1]));
+        showReview(game.start, game.moves, {true, true}, level, hashBytes);
+    }
+    return 0;
+}
+
+}  // namespace orvanta

@@ -1,0 +1,125 @@
+// `orvanta --review=FILE [--game=N]`: its options, its screen, and its streams and status from
+// the real program.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "app/launch.hpp"
+#include "app/options.hpp"
+#include "tests/support/fake_host.hpp"
+#include "tests/support/program.hpp"
+
+namespace orvanta {
+namespace {
+
+using testing::ConsoleTest;
+using testing::sessionFile;
+
+TEST(ReviewOptions, FileGameAndLevelOrOneComplaint) {
+    const struct {
+        std::vector<std::string> args;
+        std::string expected;  // "review=FILE game=N level=L", or the complaint
+    } cases[] = {
+        {{"--review=a.ggf"}, "review=a.ggf game=0 level=-"},
+        {{"--review", "a.ggf", "--game=3", "--level=10"}, "review=a.ggf game=3 level=10"},
+        {{"--game=1000000", "--review=a"}, "review=a game=1000000 level=-"},
+        {{"--review="}, "invalid value '' for --review (it may not be empty)"},
+        {{"--review=a", "--game=0"}, "invalid value '0' for --game (1 to 1000000)"},
+        {{"--review=a", "--game=1000001"}, "invalid value '1000001' for --game (1 to 1000000)"},
+        {{"--review=a", "--game=-1"}, "invalid value '-1' for --game (1 to 1000000)"},
+        {{"--game=2"}, "--game needs --review"},
+        {{"--review=a", "--level=0"}, "--review reviews at levels 1 to 10"},
+        {{"--review=a", "--gtp"}, "--review may not be given with --gtp, --perft or --solve"},
+        {{"--solve=b", "--review=a"}, "--review may not be given with --gtp, --perft or --solve"},
+    };
+    for (const auto& c : cases) {
+        const auto parsed = parseOptions(c.args);
+        const auto* error = std::get_if<UsageError>(&parsed);
+        std::string described;
+        if (const auto* o = std::get_if<Options>(&parsed)) {
+            described = "review=" + o->review + " game=" + std::to_string(o->reviewGame) +
+                        " level=" + (o->level ? std::to_string(*o->level) : "-");
+        }
+        EXPECT_EQ(error ? error->message : described, c.expected);
+    }
+}
+
+// Two games at level 6: an opening as a server writes it, and an endgame from a board with white
+// to move, passes and bad moves, solved exactly. Set ORVANTA_UPDATE_SESSIONS=1 to rewrite the
+// transcript (then read the diff).
+TEST(ReviewScreen, MatchesItsTranscriptAndGameNPicksOneGame) {
+    const std::string file = ORVANTA_SESSIONS_DIR "/review_two_games.ggf";
+    std::string whole;
+    {
+        ConsoleTest console;
+        EXPECT_EQ(launch({"--review=" + file, "--level=6"}), 0);
+        whole = console.host.screen();
+        EXPECT_EQ(console.host.errors, "");
+    }
+    if (std::getenv("ORVANTA_UPDATE_SESSIONS") != nullptr) {
+        std::ofstream(ORVANTA_SESSIONS_DIR "/review_two_games.out", std::ios::binary) << whole;
+    }
+    EXPECT_EQ(whole, sessionFile("review_two_games.out"));
+    ConsoleTest console;
+    EXPECT_EQ(launch({"--review=" + file, "--level=6", "--game=2"}), 0);
+    EXPECT_EQ(console.host.screen(), whole.substr(whole.find(" 2局目")));
+}
+
+// Standard output holds whole reviews or nothing: every fault is one line on standard error
+// naming the file (and the line), with status 1.
+TEST(RealProgramReview, ReviewsOnStandardOutputAndNamesWhatCannotBeRead) {
+    const auto dir = std::filesystem::temp_directory_path();
+    const auto good = dir / "orvanta-review-good.ggf";
+    const auto bad = dir / "orvanta-review-bad.ggf";
+    const std::string start = "(;GM[Othello]TY[8]BO[8 " + std::string(27, '-') + "O*------*O" +
+                              std::string(27, '-') + " *]";
+    std::ofstream(good) << start << "B[f5]W[f6];)\n";
+    std::ofstream(bad) << start << "B[f5]W[f6];)\n" << start << "B[f5]\nW[f6]\nB[e6]W[c4];)\n";
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string err;  // after "orvanta: "
+    } cases[] = {
+        {{"--review=" + good.string(), "--level=2"}, 0, ""},
+        {{"--review=" + bad.string(), "--level=2"},
+         1,
+         bad.string() + ":4: c4 is not legal for white\n"},
+        {{"--review=" + good.string(), "--game=2"},
+         1,
+         "'" + good.string() + "' holds 1 game, not 2\n"},
+        {{"--review=" + good.string() + ".none"}, 1, "cannot read '" + good.string() + ".none'\n"},
+        {{"--review=" + dir.string()},
+         1,
+         "cannot read '" + dir.string() + "': it is a directory\n"},
+        {{"--review=/dev/zero"}, 1, "cannot review '/dev/zero': larger than 64 MiB\n"},
+        {{"--review=" + good.string(), "--charset=ASCII"},
+         2,
+         "character set 'ASCII' cannot show the program's text\nTry 'orvanta --help' for more "
+         "information.\n"},
+    };
+    for (const auto& c : cases) {
+        const auto run = testing::runProgram({.args = c.args});
+        EXPECT_EQ(run.status, c.status) << c.args[0];
+        if (c.status == 0) {
+            EXPECT_EQ(run.err, "");
+            EXPECT_TRUE(testing::fromCp932(run.out).starts_with(" 1局目  黒 -  白 -\n"))
+                << "CP932 on a pipe";
+        } else {
+            EXPECT_EQ(run.err, "orvanta: " + c.err);
+            EXPECT_EQ(run.out, "");
+        }
+    }
+    const auto utf8 = testing::runProgram(
+        {.args = {"--review=" + good.string(), "--level=2", "--charset=UTF-8"}});
+    EXPECT_EQ(utf8.status, 0);
+    EXPECT_EQ(testing::fromCp932(
+                  testing::runProgram({.args = {"--review=" + good.string(), "--level=2"}}).out),
+              utf8.out);
+    std::filesystem::remove(good);
+    std::filesystem::remove(bad);
+}
+
+}  // namespace
+}  // namespace orvanta
