@@ -351,7 +351,7 @@ void Nboard::hint(std::string_view count, const std::function<bool()>& interrupt
     for (const nboard::Evaluation& e : evaluations) {
         std::string pv;
         for (const int m : e.pv) {
-            pv += (pv.empty() ? "" : "-") + nboard::moveName(m);
+            pv.append(pv.empty() ? "" : "-").append(nboard::moveName(m));
         }
         send_("search " + pv + " " + nboard::eval(e.score) + " 0 " +
               (e.exact ? std::string("100%") : std::to_string(e.depth)) + "\n");
