@@ -1,5 +1,8 @@
 #include "app/analysis.hpp"
 
+#include "app/exit_status.hpp"
+#include "app/options.hpp"
+
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
@@ -63,7 +66,7 @@ int runPerft(int depth) {
     }
     console().error("perft " + std::to_string(depth) + ": " +
                     speed(total, console().steadyTime() - begin));
-    return 0;
+    return kExitSuccess;
 }
 
 int runSolve(const std::string& path, int hashMiB) {
@@ -76,10 +79,10 @@ int runSolve(const std::string& path, int hashMiB) {
     if (cause != 0) {
         console().error("cannot read '" + path + "': " + std::strerror(cause) +
                         "\nTry 'orvanta --help' for more information.");
-        return 2;
+        return kExitBadUse;
     }
-    engine::TranspositionTable table(static_cast<std::size_t>(hashMiB) << 20);
-    int status = 0;
+    engine::TranspositionTable table(tableBytes(hashMiB));
+    int status = kExitSuccess;
     std::uint64_t total = 0;
     const auto begin = console().steadyTime();
     int number = 0;
@@ -93,7 +96,7 @@ int runSolve(const std::string& path, int hashMiB) {
         const auto position = parseObfLine(line);
         if (!position) {
             console().error(where + ": not a position (64 squares of X, O or -, a blank, X or O)");
-            status = 1;
+            status = kExitFailure;
             continue;
         }
         const auto started = console().steadyTime();
@@ -107,7 +110,7 @@ int runSolve(const std::string& path, int hashMiB) {
     }
     if (file.bad()) {
         console().error("cannot read '" + path + "'");
-        return 1;
+        return kExitFailure;
     }
     console().error("solved " + path + ": " + speed(total, console().steadyTime() - begin));
     return status;

@@ -1,11 +1,16 @@
 #include "app/gtp.hpp"
 
+#include "app/exit_status.hpp"
+#include "app/options.hpp"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
+#include "app/numbers.hpp"
 #include "platform/console.hpp"
 #include "platform/random.hpp"
 #include "players/engine_pc.hpp"
@@ -40,12 +45,7 @@ std::string vertex(int move) {
 
 // A whole number from 0, nothing else.
 std::optional<long long> count(const std::string& text) {
-    long long value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0) {
-        return std::nullopt;
-    }
-    return value;
+    return parseWhole(text, 0, std::numeric_limits<long long>::max());
 }
 
 // A number as the controller writes time: digits, perhaps a fraction.
@@ -354,7 +354,7 @@ Gtp::Reply Gtp::timeLeft(const Args& args) {
 
 int runGtp(int level, int hashMiB) {
     auto& console = platform::console();
-    Gtp gtp(level, static_cast<std::size_t>(hashMiB) << 20, [&] { return console.steadyTime(); });
+    Gtp gtp(level, tableBytes(hashMiB), [&] { return console.steadyTime(); });
     while (!gtp.done()) {
         const auto line = console.readLine();
         if (!line) {
@@ -364,9 +364,9 @@ int runGtp(int level, int hashMiB) {
     }
     if (console.inputError() != 0) {
         console.error(std::string("standard input: ") + std::strerror(console.inputError()));
-        return 1;
+        return kExitFailure;
     }
-    return 0;
+    return kExitSuccess;
 }
 
 }  // namespace orvanta

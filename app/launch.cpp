@@ -1,5 +1,8 @@
 #include "app/launch.hpp"
 
+#include "app/exit_status.hpp"
+#include "app/options.hpp"
+
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -30,7 +33,7 @@ constexpr double kCoachPauseScale = 0.25;
 
 int badUse(const std::string& message) {
     console().error(message + "\nTry 'orvanta --help' for more information.");
-    return 2;
+    return kExitBadUse;
 }
 
 }  // namespace
@@ -61,7 +64,7 @@ int run(const Options& options) {
 
     auto game = std::make_unique<Game>();
     game->setCoach(options.coach);
-    const std::size_t hashBytes = static_cast<std::size_t>(options.hashMiB) << 20;
+    const std::size_t hashBytes = tableBytes(options.hashMiB);
     if (options.coach) {
         game->setLevel(options.level.value_or(loadChoices(options.stateDirectory).level),
                        hashBytes);
@@ -74,9 +77,9 @@ int run(const Options& options) {
     menu(*game, {options.coach, options.seat, options.level, options.stateDirectory});
     if (console().inputError() != 0) {
         console().error(std::string("standard input: ") + std::strerror(console().inputError()));
-        return 1;
+        return kExitFailure;
     }
-    return 0;
+    return kExitSuccess;
 }
 
 int launch(const std::vector<std::string>& arguments) {
@@ -91,7 +94,7 @@ int launch(const std::vector<std::string>& arguments) {
     try {
         if (options.help || options.version) {
             console().write(options.help ? usage() : versionText());
-            return 0;
+            return kExitSuccess;
         }
         if (options.perft != 0) {
             return runPerft(options.perft);
@@ -115,7 +118,7 @@ int launch(const std::vector<std::string>& arguments) {
         if (error.error() != EPIPE) {
             console().error(error.what());
         }
-        return 1;
+        return kExitFailure;
     }
 }
 

@@ -2,8 +2,10 @@
 
 #include <charconv>
 #include <chrono>
+#include <limits>
 
 #include "app/choices.hpp"
+#include "app/numbers.hpp"
 #include "app/test_mode.hpp"
 #include "game/game.hpp"
 #include "players/levels.hpp"
@@ -129,9 +131,9 @@ std::optional<Choices> askChoices(const MenuSettings& mode) {
     return choices;
 }
 
-void playGame(Game& game, int mode, const MenuSettings& settings) {
+void playGame(Game& game, PlayMode mode, const MenuSettings& settings) {
     std::optional<Seat> seat = settings.seat;
-    if (settings.coach && mode == Game::kHumanAgainstComputer) {
+    if (settings.coach && mode == PlayMode::kHumanAgainstComputer) {
         const auto choices = askChoices(settings);
         if (!choices) {
             return;
@@ -160,16 +162,9 @@ std::optional<int> menuNumber(const platform::Word& word) {
     if (word.truncated) {
         return std::nullopt;
     }
-    std::string_view text = word.bytes;
-    if (text.size() > 1 && text[0] == '+' && text[1] != '-') {
-        text.remove_prefix(1);
-    }
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty()) {
-        return std::nullopt;
-    }
-    return value;
+    const auto number = parseWhole(word.bytes, std::numeric_limits<int>::min(),
+                                   std::numeric_limits<int>::max(), Sign::kAllowed);
+    return number ? std::optional<int>(static_cast<int>(*number)) : std::nullopt;
 }
 
 void menu(Game& game, const MenuSettings& settings) {
@@ -186,10 +181,10 @@ void menu(Game& game, const MenuSettings& settings) {
                 showCredits();
                 break;
             case kTwoHumans:
-                playGame(game, Game::kTwoHumans, settings);
+                playGame(game, PlayMode::kTwoHumans, settings);
                 break;
             case kAgainstComputer:
-                playGame(game, Game::kHumanAgainstComputer, settings);
+                playGame(game, PlayMode::kHumanAgainstComputer, settings);
                 break;
             case kSwitchMode:
                 console().line(testMode ? " 通常モードへ移行します" : " テストモードへ移行します");

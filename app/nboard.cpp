@@ -1,5 +1,8 @@
 #include "app/nboard.hpp"
 
+#include "app/exit_status.hpp"
+#include "app/options.hpp"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -13,6 +16,7 @@
 #include <vector>
 
 #include "app/nboard_ggf.hpp"
+#include "app/numbers.hpp"
 #include "platform/console.hpp"
 
 namespace orvanta {
@@ -44,15 +48,9 @@ std::pair<std::string_view, std::string_view> split(std::string_view text) {
     return {text.substr(0, end), rest};
 }
 
-// A whole number from `low` to `high`: an optional minus sign and digits, nothing else.
+// A whole number from `low` to `high`: an optional sign and digits, nothing else.
 std::optional<long long> whole(std::string_view text, long long low, long long high) {
-    long long value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < low ||
-        value > high) {
-        return std::nullopt;
-    }
-    return value;
+    return parseWhole(text, low, high, Sign::kAllowed);
 }
 
 // A decimal as the GUI writes evals and times: a sign, digits, a point.
@@ -398,7 +396,7 @@ int runNboard(int hashMiB) {
     };
     try {
         Nboard nboard(
-            static_cast<std::size_t>(hashMiB) << 20, [&console] { return console.steadyTime(); },
+            tableBytes(hashMiB), [&console] { return console.steadyTime(); },
             [&console](std::string_view text) { console.write(text); });
         const std::function<bool()> interrupted = [&queue] { return queue->waiting(); };
         while (!nboard.done()) {
@@ -418,9 +416,9 @@ int runNboard(int hashMiB) {
     }
     if (release() && console.inputError() != 0) {
         console.error(std::string("standard input: ") + std::strerror(console.inputError()));
-        return 1;
+        return kExitFailure;
     }
-    return 0;
+    return kExitSuccess;
 }
 
 }  // namespace orvanta

@@ -6,6 +6,10 @@
 #include <array>
 #include <charconv>
 
+#include "app/numbers.hpp"
+#include "game/review.hpp"
+#include "players/levels.hpp"
+
 namespace orvanta {
 
 namespace {
@@ -34,38 +38,119 @@ enum Id : int {
     kGame,
 };
 
+// What an option's value is, and where it goes.
+enum class Kind {
+    kFlag,     // no value
+    kWhole,    // a whole number from `low` to `high`
+    kDecimal,  // a decimal from `low` to `high`: digits with one point at most
+    kText,     // any text but the empty one
+    kChoice,   // one of `choices`
+};
+
+// A value as parsed, for the option's setter.
+struct Value {
+    long long whole = 0;
+    double decimal = 0;
+    std::string_view text;
+};
+
 struct OptionInfo {
     const char* name;
     Id id;
     const char* value;  // the value's name in the usage text; none: the option takes no value
     const char* help;   // "": not listed (another spelling of a listed option)
-    bool game = true;   // an option of the game, allowed in the configuration file
+    bool game;          // an option of the game, allowed in the configuration file
+    Kind kind;
+    void (*set)(Options&, const Value&);
+    long long low = 0;
+    long long high = 0;
+    // The expected value in messages: `noun` and the range ("a decimal from" "0 to 10"), or
+    // the choices.
+    const char* noun = "";
+    std::array<const char*, 3> choices{};
+    // Shown in the usage text as "(default N)" when not negative.
+    int shownDefault = -1;
 };
 
-// One table drives the parser and the usage text.
-constexpr std::array<OptionInfo, 20> kOptionTable = {{
-    {"help", kHelp, nullptr, "show this help and exit", false},
-    {"version", kVersion, nullptr, "show the version and exit", false},
-    {"coach", kCoach, nullptr, "player mode: choices, legal moves, hint, undo, reviews"},
-    {"level", kLevel, "N", "the computer's level: 0 as ever, 1 gentle to 10 strongest"},
-    {"colour", kColour, "C", "your colour against the computer: black, white or toss"},
-    {"color", kColour, "C", ""},
-    {"seed", kSeed, "N", "reproducible games: seed with N, N+1, ... instead of the clock"},
-    {"pause-scale", kPauseScale, "F", "make every pause F (0 to 10) times as long; 0: no pauses"},
-    {"test-mode", kTestMode, nullptr, "start in test mode (no pauses, traces of the search)"},
-    {"record", kRecord, "FILE", "append every game that ends to FILE as a GGF record"},
-    {"charset", kCharset, "NAME", "write in character set NAME on any output (e.g. UTF-8)"},
+// One table drives the parser, the messages and the usage text.
+const std::array<OptionInfo, 20> kOptionTable = {{
+    {"help", kHelp, nullptr, "show this help and exit", false, Kind::kFlag,
+     [](Options& o, const Value&) { o.help = true; }},
+    {"version", kVersion, nullptr, "show the version and exit", false, Kind::kFlag,
+     [](Options& o, const Value&) { o.version = true; }},
+    {"coach", kCoach, nullptr, "player mode: choices, legal moves, hint, undo, reviews", true,
+     Kind::kFlag, [](Options& o, const Value&) { o.coach = true; }},
+    {"level", kLevel, "N", "the computer's level: 0 as ever, 1 gentle to 10 strongest", true,
+     Kind::kWhole, [](Options& o, const Value& v) { o.level = static_cast<int>(v.whole); }, 0,
+     kMaxLevel},
+    {"colour",
+     kColour,
+     "C",
+     "your colour against the computer: black, white or toss",
+     true,
+     Kind::kChoice,
+     [](Options& o, const Value& v) {
+         o.seat = v.whole == 0 ? Seat::kBlack : v.whole == 1 ? Seat::kWhite : Seat::kToss;
+     },
+     0,
+     0,
+     "",
+     {"black", "white", "toss"}},
+    {"color", kColour, "C", "", true, Kind::kChoice, nullptr},
+    {"seed", kSeed, "N", "reproducible games: seed with N, N+1, ... instead of the clock", true,
+     Kind::kWhole, [](Options& o, const Value& v) { o.seed = static_cast<std::uint32_t>(v.whole); },
+     0, 0xFFFF'FFFF, "a whole number from "},
+    {"pause-scale", kPauseScale, "F", "make every pause F (0 to 10) times as long; 0: no pauses",
+     true, Kind::kDecimal, [](Options& o, const Value& v) { o.pauseScale = v.decimal; }, 0,
+     Options::kMaxPauseScale, "a decimal from "},
+    {"test-mode", kTestMode, nullptr, "start in test mode (no pauses, traces of the search)", true,
+     Kind::kFlag, [](Options& o, const Value&) { o.testMode = true; }},
+    {"record", kRecord, "FILE", "append every game that ends to FILE as a GGF record", true,
+     Kind::kText, [](Options& o, const Value& v) { o.record = v.text; }},
+    {"charset", kCharset, "NAME", "write in character set NAME on any output (e.g. UTF-8)", true,
+     Kind::kText, [](Options& o, const Value& v) { o.charset = v.text; }},
     {"ambiguous-width", kAmbiguousWidth, "N",
-     "draw for ambiguous-width characters N (1 or 2) columns wide, on any output"},
-    {"no-config", kNoConfig, nullptr, "ignore the configuration file", false},
-    {"gtp", kGtp, nullptr, "speak the Go Text Protocol (GTP 2) for GUIs and other engines", false},
-    {"nboard", kNboard, nullptr, "speak the NBoard protocol (version 2) for Othello GUIs", false},
-    {"perft", kPerft, "N", "print the numbers of move sequences of depth 1 to N and exit", false},
-    {"solve", kSolve, "FILE", "solve each position of an OBF file exactly and exit", false},
-    {"review", kReview, "FILE", "review each game of a GGF file at --level (default 9) and exit",
-     false},
-    {"game", kGame, "N", "with --review: review only the Nth game of the file", false},
-    {"hash", kHash, "MB", "size of the engine's transposition table (default 16)"},
+     "draw for ambiguous-width characters N (1 or 2) columns wide, on any output", true,
+     Kind::kWhole, [](Options& o, const Value& v) { o.ambiguousWidth = static_cast<int>(v.whole); },
+     1, 2},
+    {"no-config", kNoConfig, nullptr, "ignore the configuration file", false, Kind::kFlag,
+     [](Options& o, const Value&) { o.noConfig = true; }},
+    {"gtp", kGtp, nullptr, "speak the Go Text Protocol (GTP 2) for GUIs and other engines", false,
+     Kind::kFlag, [](Options& o, const Value&) { o.gtp = true; }},
+    {"nboard", kNboard, nullptr, "speak the NBoard protocol (version 2) for Othello GUIs", false,
+     Kind::kFlag, [](Options& o, const Value&) { o.nboard = true; }},
+    {"perft", kPerft, "N", "print the numbers of move sequences of depth 1 to N and exit", false,
+     Kind::kWhole, [](Options& o, const Value& v) { o.perft = static_cast<int>(v.whole); }, 1,
+     Options::kMaxPerft},
+    {"solve", kSolve, "FILE", "solve each position of an OBF file exactly and exit", false,
+     Kind::kText, [](Options& o, const Value& v) { o.solve = v.text; }},
+    {"review",
+     kReview,
+     "FILE",
+     "review each game of a GGF file at --level and exit",
+     false,
+     Kind::kText,
+     [](Options& o, const Value& v) { o.review = v.text; },
+     0,
+     0,
+     "",
+     {},
+     kDefaultReviewLevel},
+    {"game", kGame, "N", "with --review: review only the Nth game of the file", false, Kind::kWhole,
+     [](Options& o, const Value& v) { o.reviewGame = static_cast<int>(v.whole); }, 1,
+     Options::kMaxReviewGame},
+    {"hash",
+     kHash,
+     "MB",
+     "size of the engine's transposition table",
+     true,
+     Kind::kWhole,
+     [](Options& o, const Value& v) { o.hashMiB = static_cast<int>(v.whole); },
+     1,
+     Options::kMaxHashMiB,
+     "",
+     {},
+     Options::kDefaultHashMiB},
 }};
 
 const OptionInfo& describe(Id id) {
@@ -78,24 +163,28 @@ std::string inQuotes(std::string_view text) {
     return result.append(text).append("'");
 }
 
-std::string invalid(Id id, std::string_view value, std::string_view expected) {
-    return "invalid value " + inQuotes(value) + " for --" + describe(id).name + " (" +
-           std::string(expected) + ")";
-}
-
-// A whole decimal number from 0 to `high`: digits only, no sign.
-std::optional<long long> number(std::string_view text, long long high) {
-    long long value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || text[0] < '0' || text[0] > '9' || error != std::errc() ||
-        end != text.data() + text.size() || value > high) {
-        return std::nullopt;
+// What the option expects, as its messages say: "0 to 10", "1 or 2", "a decimal from 0 to 10",
+// "black, white or toss", "it may not be empty".
+std::string expected(const OptionInfo& option) {
+    switch (option.kind) {
+        case Kind::kWhole:
+        case Kind::kDecimal:
+            return option.noun + std::to_string(option.low) +
+                   (option.high == option.low + 1 && *option.noun == '\0' ? " or " : " to ") +
+                   std::to_string(option.high);
+        case Kind::kChoice:
+            return std::string(option.choices[0]) + ", " + option.choices[1] + " or " +
+                   option.choices[2];
+        case Kind::kText:
+        case Kind::kFlag:
+            break;
     }
-    return value;
+    return "it may not be empty";
 }
 
-// A decimal from 0 to `high`: digits with at most one point among them, no sign, no exponent.
-std::optional<double> decimal(std::string_view text, double high) {
+// A decimal from `low` to `high`: digits with at most one point among them, no sign, no
+// exponent.
+std::optional<double> decimal(std::string_view text, double low, double high) {
     const auto digits =
         std::count_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
     const auto points = std::count(text.begin(), text.end(), '.');
@@ -103,10 +192,53 @@ std::optional<double> decimal(std::string_view text, double high) {
     const auto [end, error] =
         std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
     if (digits == 0 || points > 1 || digits + points != static_cast<long>(text.size()) ||
-        error != std::errc() || end != text.data() + text.size() || value > high) {
+        error != std::errc() || end != text.data() + text.size() || value < low || value > high) {
         return std::nullopt;
     }
     return value;
+}
+
+// Sets the option's field from its value; false when the value is not one it takes. `option` is
+// the first entry of its id (another spelling has no setter of its own).
+bool apply(const OptionInfo& option, std::string_view text, Options& options) {
+    Value value;
+    value.text = text;
+    switch (option.kind) {
+        case Kind::kFlag:
+            break;
+        case Kind::kWhole: {
+            const auto n = parseWhole(text, option.low, option.high);
+            if (!n) {
+                return false;
+            }
+            value.whole = *n;
+            break;
+        }
+        case Kind::kDecimal: {
+            const auto f =
+                decimal(text, static_cast<double>(option.low), static_cast<double>(option.high));
+            if (!f) {
+                return false;
+            }
+            value.decimal = *f;
+            break;
+        }
+        case Kind::kText:
+            if (text.empty()) {
+                return false;
+            }
+            break;
+        case Kind::kChoice: {
+            const auto chosen = std::find(option.choices.begin(), option.choices.end(), text);
+            if (chosen == option.choices.end()) {
+                return false;
+            }
+            value.whole = chosen - option.choices.begin();
+            break;
+        }
+    }
+    option.set(options, value);
+    return true;
 }
 
 // The options that `given` ("--s") abbreviates, one name each; none when it names one exactly.
@@ -161,124 +293,40 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
         const std::string_view value = optarg != nullptr ? optarg : "";
         const std::string given = argv[static_cast<std::size_t>(optind - 1)];
         const std::string name = given.substr(0, given.find('='));
-        switch (id) {
-            case kHelp:
-                options.help = true;
-                break;
-            case kVersion:
-                options.version = true;
-                break;
-            case kTestMode:
-                options.testMode = true;
-                break;
-            case kGtp:
-                options.gtp = true;
-                break;
-            case kCoach:
-                options.coach = true;
-                break;
-            case kNoConfig:
-                options.noConfig = true;
-                break;
-            case kColour:
-                if (value == "black" || value == "white" || value == "toss") {
-                    options.seat = value == "black"   ? Seat::kBlack
-                                   : value == "white" ? Seat::kWhite
-                                                      : Seat::kToss;
-                    break;
-                }
-                return UsageError{invalid(kColour, value, "black, white or toss")};
-            case kNboard:
-                options.nboard = true;
-                break;
-            case kLevel: {
-                const auto n = number(value, 10);
-                if (!n) {
-                    return UsageError{invalid(kLevel, value, "0 to 10")};
-                }
-                options.level = static_cast<int>(*n);
-                break;
+        const auto known = std::find_if(kOptionTable.begin(), kOptionTable.end(),
+                                        [id](const OptionInfo& s) { return s.id == id; });
+        if (known != kOptionTable.end()) {
+            // Another spelling of an option works as the option itself.
+            const OptionInfo& option = describe(known->id);
+            if (!apply(option, value, options)) {
+                return UsageError{"invalid value " + inQuotes(value) + " for --" + option.name +
+                                  " (" + expected(option) + ")"};
             }
-            case kAmbiguousWidth: {
-                const auto n = number(value, 2);
-                if (!n || *n == 0) {
-                    return UsageError{invalid(kAmbiguousWidth, value, "1 or 2")};
-                }
-                options.ambiguousWidth = static_cast<int>(*n);
-                break;
-            }
-            case kSeed: {
-                const auto n = number(value, 0xFFFF'FFFF);
-                if (!n) {
-                    return UsageError{invalid(kSeed, value, "a whole number from 0 to 4294967295")};
-                }
-                options.seed = static_cast<std::uint32_t>(*n);
-                break;
-            }
-            case kPauseScale: {
-                const auto f = decimal(value, 10);
-                if (!f) {
-                    return UsageError{invalid(kPauseScale, value, "a decimal from 0 to 10")};
-                }
-                options.pauseScale = *f;
-                break;
-            }
-            case kPerft:
-            case kHash: {
-                const bool perft = id == kPerft;
-                const auto n = number(value, perft ? Options::kMaxPerft : Options::kMaxHashMiB);
-                if (!n || *n == 0) {
-                    return UsageError{
-                        invalid(static_cast<Id>(id), value, perft ? "1 to 20" : "1 to 4096")};
-                }
-                (perft ? options.perft : options.hashMiB) = static_cast<int>(*n);
-                break;
-            }
-            case kGame: {
-                const auto n = number(value, Options::kMaxReviewGame);
-                if (!n || *n == 0) {
-                    return UsageError{invalid(kGame, value, "1 to 1000000")};
-                }
-                options.reviewGame = static_cast<int>(*n);
-                break;
-            }
-            case kCharset:
-            case kSolve:
-            case kRecord:
-            case kReview:
-                if (value.empty()) {
-                    return UsageError{invalid(static_cast<Id>(id), value, "it may not be empty")};
-                }
-                (id == kCharset  ? options.charset
-                 : id == kSolve  ? options.solve
-                 : id == kReview ? options.review
-                                 : options.record) = value;
-                break;
-            case ':':
-                // Some getopt_long answer ':' for a value given to an option that takes none.
-                if (given.starts_with("--") && given.find('=') != std::string::npos) {
-                    return UsageError{"option " + inQuotes(name) + " takes no value"};
-                }
-                return UsageError{given.starts_with("--")
-                                      ? "option " + inQuotes(name) + " requires a value"
-                                      : "option requires a value -- " +
-                                            inQuotes(std::string(1, static_cast<char>(optopt)))};
-            default:
-                if (const auto candidates = abbreviated(name); candidates.size() > 1) {
-                    std::string list;
-                    for (const char* candidate : candidates) {
-                        list += " '--" + std::string(candidate) + "'";
-                    }
-                    return UsageError{"option " + inQuotes(name) +
-                                      " is ambiguous; possibilities:" + list};
-                }
-                if (!given.starts_with("--")) {
-                    return UsageError{"invalid option -- " +
-                                      inQuotes(std::string(1, static_cast<char>(optopt)))};
-                }
-                return UsageError{optopt != 0 ? "option " + inQuotes(name) + " takes no value"
-                                              : "unrecognized option " + inQuotes(given)};
+            continue;
         }
+        if (id == ':') {
+            // Some getopt_long answer ':' for a value given to an option that takes none.
+            if (given.starts_with("--") && given.find('=') != std::string::npos) {
+                return UsageError{"option " + inQuotes(name) + " takes no value"};
+            }
+            return UsageError{given.starts_with("--")
+                                  ? "option " + inQuotes(name) + " requires a value"
+                                  : "option requires a value -- " +
+                                        inQuotes(std::string(1, static_cast<char>(optopt)))};
+        }
+        if (const auto candidates = abbreviated(name); candidates.size() > 1) {
+            std::string list;
+            for (const char* candidate : candidates) {
+                list += " '--" + std::string(candidate) + "'";
+            }
+            return UsageError{"option " + inQuotes(name) + " is ambiguous; possibilities:" + list};
+        }
+        if (!given.starts_with("--")) {
+            return UsageError{"invalid option -- " +
+                              inQuotes(std::string(1, static_cast<char>(optopt)))};
+        }
+        return UsageError{optopt != 0 ? "option " + inQuotes(name) + " takes no value"
+                                      : "unrecognized option " + inQuotes(given)};
     }
     if (optind < argc) {
         return UsageError{"unexpected argument " +
@@ -296,11 +344,12 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
     if (options.reviewGame != 0 && options.review.empty()) {
         return UsageError{"--game needs --review"};
     }
+    const std::string engineLevels = "levels 1 to " + std::to_string(kMaxLevel);
     if (!options.review.empty() && options.level == 0) {
-        return UsageError{"--review reviews at levels 1 to 10"};
+        return UsageError{"--review reviews at " + engineLevels};
     }
     if (options.gtp && options.level == 0) {
-        return UsageError{"--gtp plays at levels 1 to 10"};
+        return UsageError{"--gtp plays at " + engineLevels};
     }
     return options;
 }
@@ -326,7 +375,11 @@ std::string usage() {
             left.append("=").append(s.value);
         }
         left.resize(std::max<std::size_t>(left.size() + 2, 28), ' ');
-        text += left + s.help + "\n";
+        text += left + s.help;
+        if (s.shownDefault >= 0) {
+            text += " (default " + std::to_string(s.shownDefault) + ")";
+        }
+        text += "\n";
     }
     return text;
 }

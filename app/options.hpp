@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -58,8 +59,14 @@ struct Options {
     static constexpr int kDefaultHashMiB = 16;
     static constexpr int kMaxHashMiB = 4096;
     static constexpr int kMaxPerft = 20;
+    static constexpr int kMaxPauseScale = 10;
     static constexpr int kMaxReviewGame = 1'000'000;
 };
+
+// The bytes of a table of `mebibytes` MiB, as --hash gives its size.
+constexpr std::size_t tableBytes(int mebibytes) {
+    return static_cast<std::size_t>(mebibytes) << 20;
+}
 
 // Bad use of the command line: what is wrong, in one line.
 struct UsageError {

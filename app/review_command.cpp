@@ -1,5 +1,8 @@
 #include "app/review_command.hpp"
 
+#include "app/exit_status.hpp"
+#include "app/options.hpp"
+
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -61,17 +64,17 @@ int runReview(const Options& options) {
         console().error("character set '" + options.charset +
                         "' cannot show the program's text\nTry 'orvanta --help' for more "
                         "information.");
-        return 2;
+        return kExitBadUse;
     }
     console().forceCharset(options.charset);
     const auto text = readReviewFile(options.review);
     if (!text) {
-        return 1;
+        return kExitFailure;
     }
     const auto read = readGgf(*text);
     if (const auto* error = std::get_if<GgfError>(&read)) {
         console().error(describe(options.review, *error));
-        return 1;
+        return kExitFailure;
     }
     const auto& games = std::get<std::vector<GgfGame>>(read);
     const auto count = static_cast<int>(games.size());
@@ -79,11 +82,11 @@ int runReview(const Options& options) {
         console().error("'" + options.review + "' holds " + std::to_string(count) +
                         (count == 1 ? " game" : " games") +
                         (count == 0 ? "" : ", not " + std::to_string(options.reviewGame)));
-        return 1;
+        return kExitFailure;
     }
     console().measureTerminal(options.ambiguousWidth);
     const int level = options.level.value_or(kDefaultReviewLevel);
-    const auto hashBytes = static_cast<std::size_t>(options.hashMiB) << 20;
+    const auto hashBytes = tableBytes(options.hashMiB);
     for (int n = 1; n <= count; ++n) {
         if (options.reviewGame != 0 && n != options.reviewGame) {
             continue;
@@ -94,7 +97,7 @@ int runReview(const Options& options) {
                        name(game.players[1]));
         showReview(game.start, game.moves, {true, true}, level, hashBytes);
     }
-    return 0;
+    return kExitSuccess;
 }
 
 }  // namespace orvanta

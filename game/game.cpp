@@ -47,17 +47,17 @@ void Game::setCoach(bool on) {
     setLevel(level_);
 }
 
-void Game::seat(int mode, std::optional<std::int32_t> humanColour) {
+void Game::seat(PlayMode mode, std::optional<std::int32_t> humanColour) {
     const auto human = [this] { return std::make_unique<Player>(level_, search_.get(), coach_); };
     const auto computer = [this] { return makeComputer(level_, search_.get()); };
     if (search_) {
         search_->clear();  // every game is played as if it were the first
     }
-    humans_ = {mode == kTwoHumans, mode == kTwoHumans};
-    if (mode == kTwoHumans) {
+    humans_ = {mode == PlayMode::kTwoHumans, mode == PlayMode::kTwoHumans};
+    if (mode == PlayMode::kTwoHumans) {
         seats_ = {human(), human()};
         players_ = {"human", "human"};
-    } else if (mode == kHumanAgainstComputer) {
+    } else if (mode == PlayMode::kHumanAgainstComputer) {
         if (!humanColour) {
             platform::reseed();
             humanColour = platform::generator()() % 2 == 0 ? kBlack : kWhite;
@@ -159,8 +159,7 @@ void Game::finish() {
     const int white = board_.count(kWhite);
     console().line(black < white ? " 白の勝ち！" : black == white ? " 引き分け" : " 黒の勝ち！", 2);
     console().pause(kPause);
-    const int empty = board_.count(kEmpty);
-    keepRecord(black > white ? black + empty - white : black < white ? black - white - empty : 0);
+    keepRecord(positionOf(board_, kBlack).finalScore());
     if (coach_) {
         showReview(engine::Position(), engineMoves(), humans_, adviceLevel(level_), hashBytes_);
     }

@@ -19,16 +19,15 @@ namespace orvanta {
 // One board and one record for the whole run, and the two seats of the game being played.
 // The board and the record are reset only when the next game starts, so between games they hold
 // the last game's final position and moves.
+// Who plays a game: two humans at one keyboard, a human against the computer, or the computer
+// on both sides.
+enum class PlayMode { kTwoHumans, kHumanAgainstComputer, kComputers };
+
 class Game {
   public:
-    // Play modes of `seat`.
-    static constexpr int kTwoHumans = 0;
-    static constexpr int kHumanAgainstComputer = 1;
-
-    // Seats both colours: two humans, a human against the computer (a coin toss decides who
-    // plays black, unless `humanColour` is given), or for any other mode the computer on both
-    // sides.
-    void seat(int mode, std::optional<std::int32_t> humanColour = std::nullopt);
+    // Seats both colours for the mode; against the computer a coin toss decides who plays
+    // black, unless `humanColour` is given.
+    void seat(PlayMode mode, std::optional<std::int32_t> humanColour = std::nullopt);
     // Plays one whole game; returns when it is over or a human quits.
     void play();
     void unseat();

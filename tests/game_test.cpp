@@ -19,7 +19,7 @@ TEST(Game, ComputerAgainstComputerPlaysToTheEndAndTheRecordReplaysIt) {
         ConsoleTest console("", second % 2 == 0);
         console.host.clock = second * 1000;
         Game game;
-        game.seat(-7);  // any mode but the two of the menu: the computer on both sides
+        game.seat(PlayMode::kComputers);
         game.play();
         game.unseat();
         Board replay;
