@@ -160,7 +160,6 @@ std::string Gtp::answer(std::string_view line) {
     } else if (const auto it = std::find_if(commands().begin(), commands().end(),
                                             [&](const Command& c) { return args[0] == c.name; });
                it != commands().end()) {
-        const std::string name = args[0];
         args.erase(args.begin());
         reply = it->run(*this, args);
     }

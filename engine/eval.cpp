@@ -54,12 +54,6 @@ EvalWeights::EvalWeights(std::span<const unsigned char> bytes) : bytes_(bytes) {
     assert(bytes.size() == kBytes);
 }
 
-int EvalWeights::at(int stage, std::size_t feature) const {
-    assert(stage >= 0 && stage < kStages && feature < kWeightsPerStage);
-    return weightAt(bytes_.data() + 2 * kWeightsPerStage * static_cast<std::size_t>(stage),
-                    feature);
-}
-
 EvalWeights builtinWeights() {
     return EvalWeights({detail::kEvalWeightData, detail::kEvalWeightDataSize});
 }

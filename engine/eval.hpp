@@ -21,7 +21,6 @@ class EvalWeights {
     // `bytes` must hold exactly kBytes.
     explicit EvalWeights(std::span<const unsigned char> bytes);
 
-    int at(int stage, std::size_t feature) const;
     std::span<const unsigned char> bytes() const { return bytes_; }
 
   private:

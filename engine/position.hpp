@@ -17,8 +17,8 @@ constexpr Colour other(Colour c) {
 
 // A position from the side of the player to move: the mover's discs, the opponent's, and the
 // mover's colour. It trusts its caller: `play` takes a legal move and `pass` is for a mover
-// without one (GameState checks both). A move is a square plus its flips, applied by XOR, so
-// `undo` with the same two restores the position; copying (17 bytes) is just as good.
+// without one (GameState checks both). A move is a square plus its flips, applied by XOR;
+// copying the position (17 bytes) takes a move back.
 class Position {
   public:
     // The starting position, black to move.
@@ -59,13 +59,6 @@ class Position {
         mover_ = other(mover_);
     }
     constexpr void play(int square) { play(square, flipsOf(square)); }
-    // Takes back `play(square, flipped)`.
-    constexpr void undo(int square, Bitboard flipped) {
-        const Bitboard mine = opponent_ ^ flipped ^ bit(square);
-        opponent_ = player_ ^ flipped;
-        player_ = mine;
-        mover_ = other(mover_);
-    }
     constexpr void pass() {
         const Bitboard mine = player_;
         player_ = opponent_;

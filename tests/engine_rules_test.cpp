@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "board/board.hpp"
-#include "engine/flip_slow.hpp"
+#include "tests/support/flip_slow.hpp"
 #include "engine/game_state.hpp"
 #include "engine/perft.hpp"
 #include "tests/support/engine_games.hpp"

@@ -1,4 +1,4 @@
-#include "engine/flip_slow.hpp"
+#include "tests/support/flip_slow.hpp"
 
 namespace orvanta::engine {
 
