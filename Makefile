@@ -2,7 +2,7 @@
 BUILD := build
 
 .PHONY: all build run test install deb asan bench train match fuzz soak format format-check \
-        clean windows windows-zip windows-test
+        clean windows windows-zip windows-test tidy
 
 all: build
 
@@ -102,6 +102,13 @@ fuzz:
 # 200 games against the computer under valgrind memcheck; fails on any error or leak.
 soak: build
 	tests/soak.sh 200
+
+# clang-tidy over every source of the program, its tests and tools (.clang-tidy lists the checks
+# and why some are left out); any finding fails.
+tidy:
+	cmake --preset tidy
+	cmake --build --preset tidy --target eval_weights_source
+	run-clang-tidy -p build-tidy -quiet -j 2 '^$(CURDIR)/(app|board|engine|game|platform|players|train|tests|bench)/'
 
 format:
 	git ls-files --cached --others --exclude-standard '*.cpp' '*.hpp' | xargs clang-format -i

@@ -7,7 +7,7 @@ namespace orvanta {
 namespace {
 
 // More than any hand-written configuration.
-constexpr std::size_t kMaxConfigBytes = 64 * 1024;
+constexpr std::size_t kMaxConfigBytes = std::size_t{64} * 1024;
 
 std::string_view trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r");

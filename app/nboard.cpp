@@ -239,7 +239,8 @@ void Nboard::set(std::string_view what, std::string_view value) {
         }
         game_ = std::get<engine::GameState>(std::move(game));
     } else if (what == "contempt") {
-        const auto contempt = nboard::whole(value, -engine::kSquares * 100, engine::kSquares * 100);
+        const auto contempt =
+            nboard::whole(value, -engine::kSquares * 100LL, engine::kSquares * 100LL);
         if (!contempt) {
             return error("the contempt is a whole number of centi-discs");
         }

@@ -279,6 +279,7 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
     std::vector<std::string> texts{"orvanta"};
     texts.insert(texts.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
+    argv.reserve(texts.size() + 1);
     for (std::string& text : texts) {
         argv.push_back(text.data());
     }

@@ -25,7 +25,8 @@ void Converter::Close::operator()(Backend* backend) const {
 
 Converter::BackendPointer Converter::open(const std::string& charset) {
     const iconv_t descriptor = iconv_open(charset.c_str(), "UTF-8");
-    if (descriptor == reinterpret_cast<iconv_t>(-1)) {
+    // iconv_open's failure is the pointer made of -1, as POSIX defines it.
+    if (descriptor == reinterpret_cast<iconv_t>(-1)) {  // NOLINT(performance-no-int-to-ptr)
         throw std::runtime_error("iconv cannot convert UTF-8 to " + charset);
     }
     return BackendPointer(std::make_unique<Backend>(descriptor).release());

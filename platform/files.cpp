@@ -18,7 +18,7 @@ std::string variable(const char* name) {
 
 std::string baseDirectory(const char* xdg, const char* underHome,
                           [[maybe_unused]] const char* windows) {
-    const std::string set = variable(xdg);
+    std::string set = variable(xdg);
     if (!set.empty() && std::filesystem::path(set).is_absolute()) {
         return set;
     }
@@ -90,7 +90,7 @@ std::string replaceFile(const std::string& path, std::string_view bytes) {
     }
     std::filesystem::rename(temporary, target, error);
     if (error) {
-        const std::string cause = error.message();
+        std::string cause = error.message();
         std::filesystem::remove(temporary, error);
         return cause;
     }

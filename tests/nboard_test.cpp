@@ -84,8 +84,11 @@ TEST(NboardGame, ReadsWholeGamesWithTheirPassesWrittenOrImplied) {
         "B[B3]W[E8]B[D1]W[A2]B[D7]W[D8]B[H5]W[E1]B[H7]W[F3]B[B5]W[B2]B[F1]W[G7]B[A7]W[A3]B[C8]"
         "W[C6]B[H8]W[H1]B[C7]W[B7]B[A5]W[A6]";
     for (const char* ending : {"B[PA]W[A8]", "W[a8//1.5]", "B[pass]W[A8/-8.00/0.01]"}) {
-        const engine::GameState game =
-            readOrFail("(;GM[Othello]PC[NBoard]TY[8]" + kStart + moves + ending + ";)");
+        const engine::GameState game = readOrFail(std::string("(;GM[Othello]PC[NBoard]TY[8]")
+                                                      .append(kStart)
+                                                      .append(moves)
+                                                      .append(ending)
+                                                      .append(";)"));
         EXPECT_TRUE(game.isOver()) << ending;
         EXPECT_EQ(game.moves().size(), 60u) << ending;  // the pass counts
         EXPECT_EQ(game.discs(engine::Colour::kBlack), 28) << ending;

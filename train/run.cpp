@@ -41,6 +41,7 @@ std::vector<std::vector<Sample>> playRound(const Round& round,
     std::vector<GameStats> stats(static_cast<std::size_t>(threads));
     std::atomic<int> next{0};
     std::vector<std::thread> workers;
+    workers.reserve(static_cast<std::size_t>(threads));
     for (int t = 0; t < threads; ++t) {
         workers.emplace_back([&, t] {
             for (int g = next++; g < round.games; g = next++) {
