@@ -95,6 +95,10 @@ TEST(RealProgramOptions, BadUseGivesTwoLinesOnStandardErrorNothingElseAndStatusT
     }
     const auto help = testing::runProgram({.args = {"--help"}});
     EXPECT_EQ(help.out, usage());
+    for (std::size_t start = 0, end; (end = help.out.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+        EXPECT_LE(end - start, 80u) << help.out.substr(start, end - start);
+    }
     EXPECT_EQ(std::count(help.out.begin(), help.out.end(), '\n'), 22) << "one line per option";
     const auto version = testing::runProgram({.args = {"-V"}});
     EXPECT_EQ(version.out, versionText());
