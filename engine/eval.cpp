@@ -21,9 +21,6 @@ namespace {
 
 using namespace patterns;
 
-// Scores stay inside what only a finished game can claim.
-constexpr int kEvalLimit = kSquares * kScoreScale - 1;
-
 int weightAt(const unsigned char* stage, std::size_t feature) {
     const unsigned char* w = stage + 2 * feature;
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(w[0] | w[1] << 8));
@@ -42,10 +39,6 @@ int patternSum(const std::array<Bitboard, kSymmetries>& p,
             ...);
 }
 
-std::size_t mobilityCell(Bitboard moves) {
-    return static_cast<std::size_t>(std::min(popcount(moves), kMobilityCells - 1));
-}
-
 }  // namespace
 
 const std::size_t EvalWeights::kBytes = 2 * kWeights;
@@ -59,12 +52,8 @@ EvalWeights builtinWeights() {
 }
 
 int evaluate(Bitboard player, Bitboard opponent, const EvalWeights& weights) {
-    std::array<Bitboard, kSymmetries> p{};
-    std::array<Bitboard, kSymmetries> o{};
-    for (int k = 0; k < kSymmetries; ++k) {
-        p[static_cast<std::size_t>(k)] = symmetry(player, k);
-        o[static_cast<std::size_t>(k)] = symmetry(opponent, k);
-    }
+    const auto p = symmetries(player);
+    const auto o = symmetries(opponent);
     const int empties = popcount(~(player | opponent));
     const unsigned char* stage =
         weights.bytes().data() + 2 * kWeightsPerStage * static_cast<std::size_t>(stageOf(empties));

@@ -4,12 +4,9 @@
 #include <span>
 
 #include "engine/bitboard.hpp"
+#include "engine/score.hpp"
 
 namespace orvanta::engine {
-
-// Scores of the evaluation and the mid-game search are in hundredths of a disc, from the mover's
-// side; an exact result is its final disc difference times kScoreScale.
-inline constexpr int kScoreScale = 100;
 
 // The weights of the pattern evaluation (patterns.hpp): for each stage in turn its weights, as
 // 16-bit little-endian integers in hundredths of a disc, as the trainer writes them. A view: the

@@ -149,11 +149,13 @@ inline constexpr std::size_t kOpponentMobilityStart = kMobilityStart + kMobility
 inline constexpr std::size_t kParityStart = kOpponentMobilityStart + kMobilityCells;  // even, odd
 inline constexpr std::size_t kWeightsPerStage = kParityStart + 2;
 
-// Stages by empty squares: the first kStageEmpties empties from 60 down are stage 0, and so on.
+// Stages by empty squares: the first kStageEmpties empties from kStartEmpties down are stage 0,
+// and so on.
+inline constexpr int kStartEmpties = kSquares - 4;  // the four discs of the start
 inline constexpr int kStages = 12;
 inline constexpr int kStageEmpties = 5;
 constexpr int stageOf(int empties) {
-    const int stage = (60 - empties) / kStageEmpties;
+    const int stage = (kStartEmpties - empties) / kStageEmpties;
     return stage < 0 ? 0 : stage >= kStages ? kStages - 1 : stage;
 }
 inline constexpr std::size_t kWeights = kWeightsPerStage * kStages;
@@ -176,6 +178,22 @@ constexpr int index(Shape shape, Bitboard player, Bitboard opponent) {
     return kTernary[extract(shape, player)] + 2 * kTernary[extract(shape, opponent)];
 }
 
+// A board on each of the eight symmetries, as the readings take it.
+constexpr std::array<Bitboard, kSymmetries> symmetries(Bitboard b) {
+    std::array<Bitboard, kSymmetries> all{};
+    for (int k = 0; k < kSymmetries; ++k) {
+        all[static_cast<std::size_t>(k)] = symmetry(b, k);
+    }
+    return all;
+}
+
+// The cell of a move count among its weights: the count, with more than the cells hold
+// counting as the last.
+constexpr std::size_t mobilityCell(Bitboard moves) {
+    const int n = popcount(moves);
+    return static_cast<std::size_t>(n < kMobilityCells ? n : kMobilityCells - 1);
+}
+
 // The features of a position from the mover's side: for each reading its place among a stage's
 // weights, then the two move counts and the parity.
 struct Features {
@@ -185,12 +203,8 @@ struct Features {
 
 constexpr Features features(Bitboard player, Bitboard opponent, Bitboard playerMoves,
                             Bitboard opponentMoves) {
-    std::array<Bitboard, kSymmetries> p{};
-    std::array<Bitboard, kSymmetries> o{};
-    for (int k = 0; k < kSymmetries; ++k) {
-        p[static_cast<std::size_t>(k)] = symmetry(player, k);
-        o[static_cast<std::size_t>(k)] = symmetry(opponent, k);
-    }
+    const auto p = symmetries(player);
+    const auto o = symmetries(opponent);
     Features f;
     const int empties = popcount(~(player | opponent));
     f.stage = stageOf(empties);
@@ -201,13 +215,9 @@ constexpr Features features(Bitboard player, Bitboard opponent, Bitboard playerM
             kTableStart[reading.pattern] +
             static_cast<std::size_t>(index(kPatterns[reading.pattern].shape, p[k], o[k])));
     }
-    const auto cell = [](Bitboard moves) {
-        const int n = popcount(moves);
-        return static_cast<std::size_t>(n < kMobilityCells ? n : kMobilityCells - 1);
-    };
-    f.weights[kReadings] = static_cast<std::uint32_t>(kMobilityStart + cell(playerMoves));
+    f.weights[kReadings] = static_cast<std::uint32_t>(kMobilityStart + mobilityCell(playerMoves));
     f.weights[kReadings + 1] =
-        static_cast<std::uint32_t>(kOpponentMobilityStart + cell(opponentMoves));
+        static_cast<std::uint32_t>(kOpponentMobilityStart + mobilityCell(opponentMoves));
     f.weights[kReadings + 2] = static_cast<std::uint32_t>(kParityStart + (empties & 1));
     return f;
 }

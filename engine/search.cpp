@@ -13,10 +13,6 @@ namespace orvanta::engine {
 
 namespace {
 
-// Mid-game scores lie within the final results; a window may reach beyond them.
-constexpr int kBest = kSquares * kScoreScale;
-constexpr int kInfinity = kBest + 1;
-
 // Thrown through the search when the budget is spent or `stop` says so.
 struct Stopped {};
 

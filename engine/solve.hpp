@@ -5,6 +5,7 @@
 
 #include "engine/kernels.hpp"
 #include "engine/position.hpp"
+#include "engine/score.hpp"
 #include "engine/transposition.hpp"
 
 namespace orvanta::engine {
@@ -18,9 +19,6 @@ struct SolveResult {
     // Positions searched.
     std::uint64_t nodes = 0;
 };
-
-inline constexpr int kMinScore = -kSquares;
-inline constexpr int kMaxScore = kSquares;
 
 // How much a solve may spend: it gives up once `nodes` positions are searched (0: no limit) or
 // when `stop`, polled every few thousand positions, says so (may be empty). Giving up throws

@@ -101,7 +101,7 @@ int train(const TrainOptions& options) {
     std::printf("stage  empties  trained  rms(discs)  held out  rms(discs)\n");
     for (int s = 0; s < engine::patterns::kStages; ++s) {
         const StageError& e = last.errors[static_cast<std::size_t>(s)];
-        const int high = 60 - s * engine::patterns::kStageEmpties;
+        const int high = engine::patterns::kStartEmpties - s * engine::patterns::kStageEmpties;
         std::printf("%5d  %2d-%-2d   %8zu  %9.2f  %8zu  %9.2f\n", s,
                     s == engine::patterns::kStages - 1 ? 1 : high - 4, high, e.trained, e.trainRms,
                     e.validated, e.validationRms);

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "engine/position.hpp"
+#include "engine/score.hpp"
 
 namespace orvanta::testing {
 
@@ -58,8 +59,8 @@ class PlainSearch {
 
     std::uint64_t nodes() const { return nodes_; }
 
-    static constexpr int kScale = 100;
-    static constexpr int kInfinity = 1 << 20;
+    static constexpr int kScale = engine::kScoreScale;
+    static constexpr int kInfinity = engine::kInfinity;
 
   private:
     Evaluate evaluate_;
