@@ -98,7 +98,7 @@ TEST(PlayerMode, TheListingAndTheRecordKeepTheGameAsFinallyPlayed) {
     EXPECT_NE(testing::readFile(path).find("B[c4]W[e3]B[f6];)"), std::string::npos);
 }
 
-TEST(RealPlayerMode, AGameOnATerminalIsTheTranscriptsGameInTheTerminalsCharacterSet) {
+TEST(RealProgramPlayerMode, AGameOnATerminalIsTheTranscriptsGameInTheTerminalsCharacterSet) {
     std::string screen = sessionFile("coach_white_level_3.out");
     for (auto at = screen.find("{pause"); at != std::string::npos; at = screen.find("{pause")) {
         screen.erase(at, screen.find('}', at) + 1 - at);
@@ -175,7 +175,7 @@ TEST(Config, ItsOptionsComeBeforeTheCommandLineAndABadLineIsNamed) {
               "cannot read configuration file '" + folder.path + "': Is a directory");
 }
 
-TEST(RealConfig, ABadLineIsBadUseAndNoFileIsEverCreated) {
+TEST(RealProgramConfig, ABadLineIsBadUseAndNoFileIsEverCreated) {
     const TemporaryFile home("orvanta-home");
     std::filesystem::create_directories(home.path + "/config/orvanta");
     std::ofstream(home.path + "/config/orvanta/config") << "coach\nhash=0\n";
@@ -194,7 +194,7 @@ TEST(RealConfig, ABadLineIsBadUseAndNoFileIsEverCreated) {
     EXPECT_FALSE(std::filesystem::exists(home.path + "/state")) << "only player mode keeps state";
 }
 
-TEST(RealChoices, TheLastAnswersAreTheNextDefaultsAndAreWrittenWhole) {
+TEST(RealProgramChoices, TheLastAnswersAreTheNextDefaultsAndAreWrittenWhole) {
     const TemporaryFile home("orvanta-state");
     const std::vector<std::string> env = {"XDG_STATE_HOME=" + home.path};
     const auto first = testing::runProgram(
