@@ -69,9 +69,10 @@ match:
 	./build-bench/match --pairs $(MATCH_PAIRS) --seed $(MATCH_SEED) \
 	    --a "build-bench/orvanta --gtp --level=$(MATCH_LEVEL)" --b "$(MATCH_OPPONENT)"
 
-# Self-play test of this tree (the candidate) against a git revision REF (the reference, built in
-# build-sprt/) from the openings of bench/openings.txt, both colours each, until the sequential
-# test decides (H0: SPRT_ELO0, H1: SPRT_ELO1, alpha = beta = 0.05) or SPRT_MAX_GAMES are played.
+# Self-play test of this tree (the candidate) against a git revision REF (the reference, built
+# in build-sprt/REVISION/) from the openings of bench/openings.txt, both colours each, until the
+# sequential test decides (H0: SPRT_ELO0, H1: SPRT_ELO1, alpha = beta = 0.05) or
+# SPRT_MAX_GAMES are played.
 # Both play SPRT_LEVEL: the same node budget and depth, two games at a time. SPRT_TIME=1 gives
 # each side 1 s a move instead (GTP time_settings; the level's budget still caps a move), one
 # game at a time.
@@ -132,3 +133,4 @@ format-check:
 
 clean:
 	rm -rf build build-* orvanta-*-win64.zip
+	-git worktree prune  # forgets the reference worktrees of build-sprt/

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds the program of a git revision (default: main) for the self-play test, in a worktree
-# under build-sprt/ that is never committed; prints the path of the program built.
+# under build-sprt/REVISION/ that is never committed (one for each revision, so that a match
+# under way keeps its program while another revision is built); prints the program's path.
 #   bench/build_reference.sh [REVISION]
 set -eu
 ref=${1:-main}
@@ -9,12 +10,11 @@ rev=$(git -C "$top" rev-parse --verify --quiet "$ref^{commit}") || {
     echo "build_reference: $ref is not a revision" >&2
     exit 2
 }
-src=$top/build-sprt/src
-out=$top/build-sprt/build
-if [ -e "$src/.git" ]; then
-    git -C "$src" checkout --quiet --detach "$rev"
-else
-    mkdir -p "$top/build-sprt"
+dir=$top/build-sprt/$(git -C "$top" rev-parse --short=12 "$rev")
+src=$dir/src
+out=$dir/build
+if [ ! -e "$src/.git" ]; then
+    mkdir -p "$dir"
     git -C "$top" worktree add --quiet --detach "$src" "$rev"
 fi
 # The bench preset's flags, without tests or benchmarks.
