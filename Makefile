@@ -2,7 +2,7 @@
 BUILD := build
 
 .PHONY: all build run test install deb asan bench train match fuzz soak format format-check \
-        clean windows windows-zip windows-test tidy
+        sprt clean windows windows-zip windows-test tidy
 
 all: build
 
@@ -69,6 +69,28 @@ match:
 	./build-bench/match --pairs $(MATCH_PAIRS) --seed $(MATCH_SEED) \
 	    --a "build-bench/orvanta --gtp --level=$(MATCH_LEVEL)" --b "$(MATCH_OPPONENT)"
 
+# Self-play test of this tree (the candidate) against a git revision REF (the reference, built
+# in build-sprt/REVISION/) from the openings of bench/openings.txt, both colours each, until the
+# sequential test decides (H0: SPRT_ELO0, H1: SPRT_ELO1, alpha = beta = 0.05) or
+# SPRT_MAX_GAMES are played.
+# Both play SPRT_LEVEL: the same node budget and depth, two games at a time. SPRT_TIME=1 gives
+# each side 1 s a move instead (GTP time_settings; the level's budget still caps a move), one
+# game at a time.
+REF ?= main
+SPRT_LEVEL ?= 10
+SPRT_TIME ?=
+SPRT_MAX_GAMES ?= 600
+SPRT_ELO0 ?= 0
+SPRT_ELO1 ?= 10
+sprt:
+	cmake --preset bench
+	cmake --build --preset bench --parallel 2 --target sprt orvanta
+	reference=$$(bench/build_reference.sh $(REF)) && \
+	./build-bench/sprt --openings bench/openings.txt --max-games $(SPRT_MAX_GAMES) \
+	    --elo0 $(SPRT_ELO0) --elo1 $(SPRT_ELO1) $(if $(SPRT_TIME),--time $(SPRT_TIME)) \
+	    --candidate "build-bench/orvanta --gtp --level=$(SPRT_LEVEL)" \
+	    --reference "$$reference --gtp --level=$(SPRT_LEVEL)"
+
 # Windows, cross-compiled with mingw-w64: build-windows/orvanta.exe, statically linked.
 VERSION := $(shell grep -o -m1 'orvanta VERSION [0-9.]*' CMakeLists.txt | cut -d' ' -f3)
 windows:
@@ -118,3 +140,4 @@ format-check:
 
 clean:
 	rm -rf build build-* orvanta-*-win64.zip
+	-git worktree prune  # forgets the reference worktrees of build-sprt/

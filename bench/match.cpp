@@ -6,130 +6,14 @@
 // Commands are split at blanks (no shell). Example:
 //   match --pairs 8 --a "build-bench/orvanta --gtp --level=10" --b "gtp-rhino --level 4"
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <random>
-#include <sstream>
-#include <stdexcept>
 #include <string>
-#include <vector>
 
-#include "engine/game_state.hpp"
-#include "engine/search.hpp"
+#include "bench/gtp_engine.hpp"
 
-namespace {
-
-using namespace orvanta::engine;
-using Clock = std::chrono::steady_clock;
-
-// One engine behind pipes, spoken to in GTP.
-class Engine {
-  public:
-    explicit Engine(const std::string& command) : command_(command) {
-        std::istringstream words(command);
-        std::vector<std::string> args;
-        for (std::string word; words >> word;) {
-            args.push_back(word);
-        }
-        int toChild[2];
-        int fromChild[2];
-        if (args.empty() || pipe(toChild) != 0 || pipe(fromChild) != 0) {
-            throw std::runtime_error("cannot start " + command);
-        }
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(toChild[0], 0);
-            dup2(fromChild[1], 1);
-            close(toChild[1]);
-            close(fromChild[0]);
-            std::vector<char*> argv;
-            argv.reserve(args.size() + 1);
-            for (auto& arg : args) {
-                argv.push_back(arg.data());
-            }
-            argv.push_back(nullptr);
-            execvp(argv[0], argv.data());
-            _exit(127);
-        }
-        close(toChild[0]);
-        close(fromChild[1]);
-        in_ = fdopen(toChild[1], "w");
-        out_ = fdopen(fromChild[0], "r");
-    }
-    ~Engine() {
-        std::fputs("quit\n", in_);
-        std::fclose(in_);
-        std::fclose(out_);
-        waitpid(pid_, nullptr, 0);
-    }
-    Engine(const Engine&) = delete;
-    Engine& operator=(const Engine&) = delete;
-
-    // Sends a command; returns the answer's text, or throws when the engine refuses or dies.
-    std::string ask(const std::string& command) {
-        std::fputs((command + "\n").c_str(), in_);
-        std::fflush(in_);
-        std::string answer;
-        char line[4096];
-        while (std::fgets(line, sizeof line, out_) != nullptr) {
-            if (line[0] == '\n' && !answer.empty()) {
-                break;
-            }
-            answer += line;
-        }
-        if (answer.size() < 1 || answer[0] != '=') {
-            throw std::runtime_error(command_ + " answered '" + answer + "' to " + command);
-        }
-        const std::size_t start = answer.find_first_not_of("= \n");
-        const std::size_t end = answer.find_last_not_of(" \n");
-        return start == std::string::npos ? "" : answer.substr(start, end - start + 1);
-    }
-
-  private:
-    std::string command_;
-    pid_t pid_ = -1;
-    FILE* in_ = nullptr;
-    FILE* out_ = nullptr;
-};
-
-struct Side {
-    double seconds = 0;
-    int moves = 0;
-};
-
-std::string colourName(Colour c) {
-    return c == Colour::kBlack ? "black" : "white";
-}
-
-// Random openings whose position a short search of the engine finds near even.
-std::vector<std::vector<int>> openings(int count, int length, int balance, std::uint32_t seed) {
-    std::mt19937 draw(seed);
-    Search search(std::size_t{1} << 20);
-    std::vector<std::vector<int>> result;
-    while (static_cast<int>(result.size()) < count) {
-        GameState game;
-        for (int i = 0; i < length && !game.isOver(); ++i) {
-            std::vector<int> moves;
-            for (Bitboard m = game.legalMoves(); m != 0; m &= m - 1) {
-                moves.push_back(firstSquare(m));
-            }
-            game.play(moves.empty() ? kPass : moves[draw() % moves.size()]);
-        }
-        SearchLimits limits;
-        limits.depth = 6;
-        const int score = search.run(game.position(), limits).score;
-        if (std::abs(score) <= balance * kScoreScale) {
-            result.push_back(game.moves());
-        }
-    }
-    return result;
-}
-
-}  // namespace
+using namespace orvanta::bench;
 
 int main(int argc, char** argv) {
     int pairs = 8;
@@ -161,51 +45,17 @@ int main(int argc, char** argv) {
     }
     signal(SIGPIPE, SIG_IGN);
     try {
-        Engine a(commands[0]);
-        Engine b(commands[1]);
-        Engine* engines[2] = {&a, &b};
+        GtpEngine a(commands[0]);
+        GtpEngine b(commands[1]);
+        GtpEngine* engines[2] = {&a, &b};
         Side sides[2];
         double points = 0;
         int difference = 0;
         int games = 0;
-        for (const auto& opening : openings(pairs, length, balance, seed)) {
+        for (const auto& opening : randomOpenings(pairs, length, balance, seed)) {
             for (int aPlays = 0; aPlays < 2; ++aPlays) {
                 // aPlays 0: A is black; 1: A is white.
-                GameState game;
-                for (Engine* engine : engines) {
-                    engine->ask("boardsize 8");
-                    engine->ask("clear_board");
-                }
-                for (const int move : opening) {
-                    const Colour mover = game.toMove();
-                    game.play(move);
-                    for (Engine* engine : engines) {
-                        engine->ask("play " + colourName(mover) + " " + squareName(move));
-                    }
-                }
-                while (!game.isOver()) {
-                    if (game.mustPass()) {
-                        game.play(kPass);  // both engines pass on their own
-                        continue;
-                    }
-                    const Colour mover = game.toMove();
-                    const int index = (mover == Colour::kBlack) == (aPlays == 0) ? 0 : 1;
-                    const auto start = Clock::now();
-                    const std::string answer = engines[index]->ask("genmove " + colourName(mover));
-                    sides[index].seconds +=
-                        std::chrono::duration<double>(Clock::now() - start).count();
-                    ++sides[index].moves;
-                    const auto move = parseSquare(answer);
-                    if (!move || game.play(*move) != MoveError::kNone) {
-                        throw std::runtime_error("illegal move " + answer + " from " +
-                                                 commands[index]);
-                    }
-                    engines[1 - index]->ask("play " + colourName(mover) + " " + answer);
-                }
-                const int black = game.position().mover() == Colour::kBlack
-                                      ? game.position().finalScore()
-                                      : -game.position().finalScore();
-                const int forA = aPlays == 0 ? black : -black;
+                const int forA = playGame(engines, opening, aPlays == 0, sides);
                 points += forA > 0 ? 1 : forA == 0 ? 0.5 : 0;
                 difference += forA;
                 ++games;

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "engine/best_first.hpp"
+#include "engine/eval.hpp"
 #include "engine/kernels.hpp"
 #include "engine/parity.hpp"
 #include "engine/rules.hpp"

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "engine/best_first.hpp"
+#include "engine/eval.hpp"
 #include "engine/kernels.hpp"
 #include "engine/parity.hpp"
 #include "engine/rules.hpp"
@@ -68,6 +69,8 @@ std::uint64_t perftOf(Bitboard player, Bitboard opponent, int depth) {
 //   kHashedEmpties and up  null-window search with the table, stability cut-off and
 //                          fastest-first ordering (fewest replies for the opponent), and
 //                          from kEtcEmpties on a look in the table at every child first;
+//                          from kEvalOrderEmpties on, the order also follows a shallow
+//                          search of the evaluation (the built-in weights);
 //   kFastestFirstEmpties+  the same without the table;
 //   5 up to there          parity order, moves found by trying each empty square;
 //   4 to 1                 fixed solvers over the listed squares.
@@ -89,13 +92,20 @@ class Endgame {
     static constexpr int kEtcEmpties = 12;
     static constexpr int kLastEmpties = 4;
     static constexpr int kNoScore = kMinScore - 1;
+    static constexpr int kEvalOrderEmpties = 12;
+    static constexpr int kOnePlyOrderEmpties = 16;
+    static constexpr int kTwoPlyOrderEmpties = 20;
+    static constexpr int kInfinity = kSquares * kScoreScale + 1;  // beyond any evaluation
     // Ordering values: the table's move before all; then fewer replies (corners count twice),
     // fewer empty squares next to the mover's discs (where replies come from later), and a move
-    // into an odd quadrant.
+    // into an odd quadrant; at many empties, minus the child's evaluation for the opponent, at
+    // one unit for kScorePerValue hundredths of a disc (a disc weighs a little more than a
+    // reply). Measured on FFO 20-39: dividing by 5 searched fewer nodes than by 1, 3, 10 or 20.
     static constexpr int kHashMoveValue = 1 << 20;
     static constexpr int kReplyWeight = 16;
     static constexpr int kFrontierWeight = 4;
     static constexpr int kParityBonus = 8;
+    static constexpr int kScorePerValue = 5;
     static constexpr int kMaxMoves = 40;  // more than any position has (33)
 
     struct Scored {
@@ -137,6 +147,18 @@ class Endgame {
                           ((odd & bit(c.square)) != 0 ? kParityBonus : 0);
             }
         }
+        // Adds `score(child)` (the child's worth for the opponent, in 1/kScoreScale discs)
+        // to every move's value but the table's move.
+        template <class Score>
+        void addChildScores(Bitboard player, Bitboard opponent, Score score) {
+            for (std::size_t i = 0; i < size_; ++i) {
+                Candidate& c = items_[i];
+                if (c.value != kHashMoveValue) {
+                    c.value -=
+                        score(childPlayer(opponent, c), childOpponent(player, c)) / kScorePerValue;
+                }
+            }
+        }
         // A score above alpha that the table proves for one of the moves, or kNoScore.
         int knownCut(const TranspositionTable& table, Bitboard player, Bitboard opponent,
                      int alpha) const {
@@ -160,7 +182,52 @@ class Endgame {
     };
 
     Endgame(TranspositionTable& table, const SolveBudget& budget)
-        : table_(table), budget_(budget) {}
+        : table_(table), budget_(budget), weights_(builtinWeights()) {}
+
+    // From kEvalOrderEmpties on, each move's value also weighs what the evaluation thinks of
+    // its child, after a search of 0, 1 or 2 plies by the number of empties: there a good
+    // first move saves far more than the few evaluations cost.
+    void sortByEvaluation(MoveList& list, Bitboard player, Bitboard opponent) {
+        const int empties = popcount(~(player | opponent));
+        if (empties < kEvalOrderEmpties) {
+            return;
+        }
+        const int depth = empties >= kTwoPlyOrderEmpties   ? 2
+                          : empties >= kOnePlyOrderEmpties ? 1
+                                                           : 0;
+        list.addChildScores(player, opponent, [this, depth](Bitboard p, Bitboard o) {
+            return shallow(p, o, depth, -kInfinity, kInfinity);
+        });
+    }
+    // A plain alpha-beta search of `depth` plies on the evaluation (1/kScoreScale discs), no
+    // table, no ordering; its positions count as nodes.
+    int shallow(Bitboard player, Bitboard opponent, int depth, int alpha, int beta) {
+        ++nodes_;
+        if (depth == 0) {
+            return evaluate(player, opponent, weights_);
+        }
+        Bitboard moves = Rules::moves(player, opponent);
+        if (moves == 0) {
+            if (Rules::moves(opponent, player) == 0) {
+                return finalScore(player, opponent) * kScoreScale;
+            }
+            return -shallow(opponent, player, depth, -beta, -alpha);
+        }
+        int best = -kInfinity;
+        for (; moves != 0; moves &= moves - 1) {
+            const int square = firstSquare(moves);
+            const Bitboard f = Rules::flips(player, opponent, square);
+            const int score = -shallow(opponent ^ f, player ^ f ^ bit(square), depth - 1, -beta,
+                                       -std::max(alpha, best));
+            if (score > best) {
+                best = score;
+                if (best >= beta) {
+                    break;
+                }
+            }
+        }
+        return best;
+    }
 
     // Gives up when the budget is spent; looked at every kBudgetInterval nodes of the hashed
     // and ordered searches.
@@ -207,6 +274,7 @@ class Endgame {
         const std::uint64_t before = nodes_;
         const int originalAlpha = alpha;
         MoveList list(player, opponent, moves, hashMove);
+        sortByEvaluation(list, player, opponent);
         Scored best{kNoScore, kPass};
         while (const Candidate* c = list.next()) {
             const Bitboard p = childPlayer(opponent, *c);
@@ -331,6 +399,7 @@ class Endgame {
                 return cut;
             }
         }
+        sortByEvaluation(list, player, opponent);
         // 5. Moves best first until one beats alpha.
         Scored best{kNoScore, kPass};
         while (const Candidate* c = list.next()) {
@@ -466,6 +535,7 @@ class Endgame {
 
     TranspositionTable& table_;
     const SolveBudget& budget_;
+    EvalWeights weights_;
     std::uint64_t nodes_ = 0;
     std::uint64_t nextCheck_ = kBudgetInterval;
 };

@@ -1,0 +1,335 @@
+// A self-play test: a candidate GTP engine against a reference one, from a fixed file of balanced
+// openings, each played twice with the colours swapped, under a sequential probability ratio
+// test that stops as soon as it decides. Prints every pair as it ends, then the score, the Elo
+// difference with its 95% interval, the log-likelihood ratio and the verdict.
+//
+// Usage: sprt --openings FILE --candidate "CMD" --reference "CMD" [--time SECONDS]
+//             [--concurrency N] [--max-games N] [--elo0 E] [--elo1 E] [--alpha A] [--beta B]
+//        sprt --make-openings N [--seed S]     (writes N balanced openings to standard output)
+// Commands are split at blanks (no shell). Without --time both play by their own budget (the
+// same --level gives both the same node budget and depth); with --time each is told
+// `time_settings 0 SECONDS 1`, SECONDS a move, and one game is played at a time by default,
+// else two. Exit status: 0 decided or played out, 1 an engine failed, 2 bad arguments.
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "bench/gtp_engine.hpp"
+#include "bench/sprt_stats.hpp"
+#include "engine/symmetry.hpp"
+
+namespace orvanta::bench {
+namespace {
+
+struct Options {
+    std::string openings;
+    std::string commands[2];  // candidate, reference
+    int time = 0;             // whole seconds a move (as GTP has it); 0: the engines' own budgets
+    int concurrency = 0;      // 0: 1 when timed, else 2
+    int maxGames = 0;         // 0: every opening with both colours
+    double elo0 = 0;
+    double elo1 = 10;
+    double alpha = 0.05;
+    double beta = 0.05;
+    int makeOpenings = 0;
+    std::uint32_t seed = 1;
+};
+
+std::optional<double> number(const std::string& text) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Reads the options; a message on a bad one.
+std::optional<Options> parse(int argc, char** argv, std::string& error) {
+    Options o;
+    for (int i = 1; i < argc; i += 2) {
+        const std::string flag = argv[i];
+        if (i + 1 >= argc) {
+            error = flag + " needs a value";
+            return std::nullopt;
+        }
+        const std::string value = argv[i + 1];
+        if (flag == "--openings") {
+            o.openings = value;
+        } else if (flag == "--candidate" || flag == "--reference") {
+            o.commands[flag == "--candidate" ? 0 : 1] = value;
+        } else {
+            const auto n = number(value);
+            double* target = flag == "--elo0"    ? &o.elo0
+                             : flag == "--elo1"  ? &o.elo1
+                             : flag == "--alpha" ? &o.alpha
+                             : flag == "--beta"  ? &o.beta
+                                                 : nullptr;
+            int* whole = flag == "--time"            ? &o.time
+                         : flag == "--concurrency"   ? &o.concurrency
+                         : flag == "--max-games"     ? &o.maxGames
+                         : flag == "--make-openings" ? &o.makeOpenings
+                                                     : nullptr;
+            if (target == nullptr && whole == nullptr && flag != "--seed") {
+                error = "unknown option " + flag;
+                return std::nullopt;
+            }
+            if (!n || *n < 0 || (whole != nullptr && (*n != std::floor(*n) || *n > 1e6))) {
+                error = "bad value for " + flag + ": " + value;
+                return std::nullopt;
+            }
+            if (target != nullptr) {
+                *target = *n;
+            } else if (whole != nullptr) {
+                *whole = static_cast<int>(*n);
+            } else {
+                o.seed = static_cast<std::uint32_t>(*n);
+            }
+        }
+    }
+    if (o.makeOpenings > 0) {
+        return o;
+    }
+    if (o.openings.empty() || o.commands[0].empty() || o.commands[1].empty()) {
+        error = "--openings, --candidate and --reference are required";
+        return std::nullopt;
+    }
+    if (o.alpha <= 0 || o.alpha >= 0.5 || o.beta <= 0 || o.beta >= 0.5 || o.elo1 <= o.elo0) {
+        error = "need 0 < alpha, beta < 0.5 and elo0 < elo1";
+        return std::nullopt;
+    }
+    return o;
+}
+
+// One opening a line: its moves as squares separated by blanks ("f5 d6 c3"); blank lines and
+// lines starting with # are skipped. Every move must be legal. A message names a bad line.
+std::optional<std::vector<std::vector<int>>> readOpenings(const std::string& path,
+                                                          std::string& error) {
+    std::ifstream file(path);
+    if (!file) {
+        error = "cannot read " + path;
+        return std::nullopt;
+    }
+    std::vector<std::vector<int>> openings;
+    int number = 0;
+    for (std::string line; std::getline(file, line);) {
+        ++number;
+        if (line.find_first_not_of(" \t\r") == std::string::npos || line[0] == '#') {
+            continue;
+        }
+        std::istringstream words(line);
+        GameState game;
+        for (std::string word; words >> word;) {
+            const auto move = parseSquare(word);
+            if (!move || game.play(*move) != MoveError::kNone) {
+                error = path + ":" + std::to_string(number) + ": " + word + " is not legal here";
+                return std::nullopt;
+            }
+        }
+        openings.push_back(game.moves());
+    }
+    if (openings.empty()) {
+        error = path + ": no openings";
+        return std::nullopt;
+    }
+    return openings;
+}
+
+// Balanced random openings of six moves, no two the same position up to the board's symmetries.
+void makeOpenings(int count, std::uint32_t seed) {
+    constexpr int kLength = 6;
+    constexpr int kBalanceDiscs = 4;
+    std::set<std::pair<Bitboard, Bitboard>> seen;
+    std::uint32_t draw = seed;
+    std::printf("# %d openings of %d moves, a 6-ply search within %d discs of even (seed %u)\n",
+                count, kLength, kBalanceDiscs, seed);
+    for (int made = 0; made < count;) {
+        for (const auto& opening : randomOpenings(1, kLength, kBalanceDiscs, draw++)) {
+            GameState game;
+            std::string text;
+            for (const int move : opening) {
+                game.play(move);
+                text += (text.empty() ? "" : " ") + squareName(move);
+            }
+            const Position& p = game.position();
+            std::pair<Bitboard, Bitboard> canonical{~Bitboard{0}, ~Bitboard{0}};
+            for (int k = 0; k < kSymmetries; ++k) {
+                canonical =
+                    std::min(canonical, {symmetry(p.player(), k), symmetry(p.opponent(), k)});
+            }
+            if (seen.insert(canonical).second) {
+                std::printf("%s\n", text.c_str());
+                ++made;
+            }
+        }
+    }
+}
+
+// The match's state, shared by the workers.
+class Match {
+  public:
+    Match(const Options& options, std::vector<std::vector<int>> openings)
+        : options_(options),
+          openings_(std::move(openings)),
+          bounds_(sprtBounds(options.alpha, options.beta)) {
+        const int all = static_cast<int>(openings_.size());
+        pairLimit_ = options.maxGames > 0 ? std::min(all, (options.maxGames + 1) / 2) : all;
+    }
+
+    // Plays pairs until the test decides, the openings run out or an engine fails.
+    void work() {
+        try {
+            GtpEngine candidate(options_.commands[0]);
+            GtpEngine reference(options_.commands[1]);
+            GtpEngine* engines[2] = {&candidate, &reference};
+            for (;;) {
+                const int index = next_++;
+                if (index >= pairLimit_ || stop_) {
+                    return;
+                }
+                Side sides[2];
+                int discs[2];
+                for (int game = 0; game < 2; ++game) {
+                    if (options_.time > 0) {
+                        const std::string t =
+                            "time_settings 0 " + std::to_string(options_.time) + " 1";
+                        candidate.ask(t);
+                        reference.ask(t);
+                    }
+                    discs[game] = playGame(engines, openings_[static_cast<std::size_t>(index)],
+                                           game == 0, sides);
+                }
+                record(index, discs, sides);
+            }
+        } catch (const std::exception& e) {
+            const std::lock_guard lock(mutex_);
+            if (failure_.empty()) {
+                failure_ = e.what();
+            }
+            stop_ = true;
+        }
+    }
+
+    // Prints the summary; the exit status.
+    int report() const {
+        if (!failure_.empty()) {
+            std::fprintf(stderr, "sprt: %s\n", failure_.c_str());
+            return 1;
+        }
+        std::printf("candidate: %s\nreference: %s\n%s\n", options_.commands[0].c_str(),
+                    options_.commands[1].c_str(),
+                    options_.time > 0
+                        ? ("time " + std::to_string(options_.time) + " s a move").c_str()
+                        : "budgets: the engines' own (same level: same nodes)");
+        summary(stdout);
+        const double llr = logLikelihoodRatio(counts_, options_.elo0, options_.elo1);
+        const Verdict v = verdict(llr, bounds_);
+        std::printf("SPRT elo0 %+.1f elo1 %+.1f alpha %.3f beta %.3f: %s\n", options_.elo0,
+                    options_.elo1, options_.alpha, options_.beta,
+                    v == Verdict::kH1   ? "H1 accepted (the candidate is stronger)"
+                    : v == Verdict::kH0 ? "H0 accepted (not stronger by elo1)"
+                                        : "undecided (game limit reached)");
+        return 0;
+    }
+
+  private:
+    void record(int index, const int discs[2], const Side sides[2]) {
+        const std::lock_guard lock(mutex_);
+        if (stop_) {
+            return;  // decided while this pair was under way: it does not count
+        }
+        int halfPoints = 0;
+        for (int game = 0; game < 2; ++game) {
+            halfPoints += discs[game] > 0 ? 2 : discs[game] == 0 ? 1 : 0;
+            wins_ += discs[game] > 0 ? 1 : 0;
+            draws_ += discs[game] == 0 ? 1 : 0;
+            discSum_ += discs[game];
+        }
+        for (int side = 0; side < 2; ++side) {
+            seconds_[side] += sides[side].seconds;
+            moves_[side] += sides[side].moves;
+        }
+        ++counts_[static_cast<std::size_t>(halfPoints)];
+        std::printf("pair %3d (opening %3d): %+3d %+3d  ", pairStats(counts_).pairs, index + 1,
+                    discs[0], discs[1]);
+        summary(stdout);
+        std::fflush(stdout);
+        if (verdict(logLikelihoodRatio(counts_, options_.elo0, options_.elo1), bounds_) !=
+            Verdict::kContinue) {
+            stop_ = true;
+        }
+    }
+
+    void summary(FILE* out) const {
+        const PairStats s = pairStats(counts_);
+        const int games = 2 * s.pairs;
+        const EloEstimate e = eloEstimate(counts_);
+        std::fprintf(out,
+                     "games %d +%d =%d -%d, score %.1f%%, discs %+.2f, Elo %+.1f [%+.1f, %+.1f], "
+                     "LLR %+.2f [%+.2f, %+.2f], pairs %d-%d-%d-%d-%d, s/move %.3f %.3f\n",
+                     games, wins_, draws_, games - wins_ - draws_, 100 * s.mean,
+                     games > 0 ? discSum_ / games : 0.0, e.elo, e.low, e.high,
+                     logLikelihoodRatio(counts_, options_.elo0, options_.elo1), bounds_.lower,
+                     bounds_.upper, counts_[0], counts_[1], counts_[2], counts_[3], counts_[4],
+                     moves_[0] > 0 ? seconds_[0] / moves_[0] : 0.0,
+                     moves_[1] > 0 ? seconds_[1] / moves_[1] : 0.0);
+    }
+
+    const Options& options_;
+    std::vector<std::vector<int>> openings_;
+    SprtBounds bounds_;
+    int pairLimit_ = 0;
+    std::atomic<int> next_{0};
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::string failure_;
+    Pentanomial counts_{};
+    int wins_ = 0;
+    int draws_ = 0;
+    double discSum_ = 0;
+    double seconds_[2] = {};
+    int moves_[2] = {};
+};
+
+}  // namespace
+}  // namespace orvanta::bench
+
+int main(int argc, char** argv) {
+    using namespace orvanta::bench;
+    std::string error;
+    const auto options = parse(argc, argv, error);
+    if (!options) {
+        std::fprintf(stderr, "sprt: %s\n", error.c_str());
+        return 2;
+    }
+    if (options->makeOpenings > 0) {
+        makeOpenings(options->makeOpenings, options->seed);
+        return 0;
+    }
+    auto openings = readOpenings(options->openings, error);
+    if (!openings) {
+        std::fprintf(stderr, "sprt: %s\n", error.c_str());
+        return 2;
+    }
+    signal(SIGPIPE, SIG_IGN);
+    const int workers = options->concurrency > 0 ? options->concurrency : options->time > 0 ? 1 : 2;
+    Match match(*options, std::move(*openings));
+    std::vector<std::thread> threads;
+    for (int i = 0; i < workers; ++i) {
+        threads.emplace_back([&match] { match.work(); });
+    }
+    for (std::thread& t : threads) {
+        t.join();
+    }
+    return match.report();
+}
