@@ -1,6 +1,6 @@
 #include "bench/plain_rules.hpp"
 
-#include "engine/search_impl.hpp"
+#include "engine/perft_impl.hpp"
 
 namespace orvanta::bench {
 

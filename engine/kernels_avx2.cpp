@@ -22,7 +22,7 @@
 #pragma GCC push_options
 #pragma GCC target("avx2,bmi,bmi2,popcnt,lzcnt")
 // Its templates are defined inside the region, so all their instantiations get the target.
-#include "engine/search_impl.hpp"
+#include "engine/kernels_impl.hpp"
 
 namespace orvanta::engine::detail {
 

@@ -1,5 +1,5 @@
 // The variant every processor runs: the rules of rules.hpp as they are.
-#include "engine/search_impl.hpp"
+#include "engine/kernels_impl.hpp"
 
 namespace orvanta::engine::detail {
 

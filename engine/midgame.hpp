@@ -209,7 +209,6 @@ class Midgame {
     static constexpr int kSortDepth = 3;
     static constexpr int kHashMoveValue = 1 << 28;
     static constexpr int kReplyWeight = 8;
-    static constexpr int kMaxMoves = 40;
     // The stop predicate is polled once every kPollInterval nodes.
     static constexpr std::uint64_t kPollInterval = 1024;
 
@@ -350,13 +349,7 @@ class Midgame {
         } else if (known->depth < depth) {
             return std::nullopt;
         }
-        if (lower >= beta || lower == upper) {
-            return lower;
-        }
-        if (upper <= alpha) {
-            return upper;
-        }
-        return std::nullopt;
+        return boundCut(lower, upper, alpha, beta);
     }
 
     void store(Bitboard player, Bitboard opponent, int depth, int best, int move, int alpha,

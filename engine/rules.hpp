@@ -114,6 +114,9 @@ constexpr int finalScore(Bitboard player, Bitboard opponent) {
     return difference > 0 ? difference + empty : difference < 0 ? difference - empty : 0;
 }
 
+// Room for the legal moves of any position (33 at most) in the move lists of the searches.
+inline constexpr int kMaxMoves = 40;
+
 // The starting position: black on d5 and e4, white on d4 and e5; black moves first.
 inline constexpr Bitboard kStartBlack = bit(35) | bit(28);
 inline constexpr Bitboard kStartWhite = bit(27) | bit(36);

@@ -20,6 +20,20 @@ struct Stored {
     int depth = 0;
 };
 
+// The score that settles a node searched within (alpha, beta) whose score is known to lie in
+// [lower, upper]: the lower bound when it reaches beta or the score is exact, the upper bound
+// when it does not exceed alpha; nothing while the window still matters. The mid-game search
+// and the endgame solver cut by it alike.
+constexpr std::optional<int> boundCut(int lower, int upper, int alpha, int beta) {
+    if (lower >= beta || lower == upper) {
+        return lower;
+    }
+    if (upper <= alpha) {
+        return upper;
+    }
+    return std::nullopt;
+}
+
 // A fixed-size table of searched positions, allocated by its owner for the size it asks for.
 // Entries hold the whole position, so a probe never answers for another position; buckets of
 // two entries, and one function (`priority`) decides which entry a new one displaces.

@@ -1,10 +1,9 @@
 #pragma once
 
-// The hot loops as templates over a `Rules` type with two static functions, `moves(player,
-// opponent)` and `flips(player, opponent, square)`. Each instruction-set variant (kernels_*.cpp)
-// instantiates them once with its own Rules. Not for front ends: they use perft.hpp/solve.hpp.
+// The exact endgame solver, `Endgame<Rules>`, a template over the kernels' `Rules` (see
+// perft_impl.hpp). Front ends use solve.hpp.
 //
-// Templates only: kernels_avx2.cpp includes this file inside its target region, so that every
+// Templates only: kernels_avx2.cpp includes the kernels inside its target region, so that every
 // instantiation is built for AVX2 there. A plain inline function defined here would be built for
 // AVX2 in that file and for any processor in the others, and the linker could keep either copy;
 // such helpers belong in the headers included above, which that file includes first.
@@ -23,46 +22,6 @@
 #include "engine/transposition.hpp"
 
 namespace orvanta::engine::detail {
-
-template <class Rules>
-std::uint64_t perftOf(Bitboard player, Bitboard opponent, int depth) {
-    if (depth == 0) {
-        return 1;
-    }
-    Bitboard moves = Rules::moves(player, opponent);
-    if (moves == 0) {
-        // A pass is a ply, unless neither side can move: then the game ended too early.
-        if (Rules::moves(opponent, player) == 0) {
-            return 0;
-        }
-        return depth == 1 ? 1 : perftOf<Rules>(opponent, player, depth - 1);
-    }
-    if (depth == 1) {
-        return static_cast<std::uint64_t>(popcount(moves));
-    }
-    std::uint64_t total = 0;
-    if (depth == 2) {
-        // The last ply counted in place: a child's moves, or its pass when we can move again.
-        do {
-            const int square = firstSquare(moves);
-            moves &= moves - 1;
-            const Bitboard flipped = Rules::flips(player, opponent, square);
-            const Bitboard mine = player ^ flipped ^ bit(square);
-            const Bitboard replies = Rules::moves(opponent ^ flipped, mine);
-            total += replies != 0 ? static_cast<std::uint64_t>(popcount(replies))
-                     : Rules::moves(mine, opponent ^ flipped) != 0 ? 1
-                                                                   : 0;
-        } while (moves != 0);
-        return total;
-    }
-    do {
-        const int square = firstSquare(moves);
-        moves &= moves - 1;
-        const Bitboard flipped = Rules::flips(player, opponent, square);
-        total += perftOf<Rules>(opponent ^ flipped, player ^ flipped ^ bit(square), depth - 1);
-    } while (moves != 0);
-    return total;
-}
 
 // An exact endgame search: NegaScout (principal variation search) over the whole game tree.
 // By number of empty squares:
@@ -106,7 +65,6 @@ class Endgame {
     static constexpr int kFrontierWeight = 4;
     static constexpr int kParityBonus = 8;
     static constexpr int kScorePerValue = 5;
-    static constexpr int kMaxMoves = 40;  // more than any position has (33)
 
     struct Scored {
         int score;
@@ -260,12 +218,11 @@ class Endgame {
         if (hashed) {
             if (const auto known = table_.probe(player, opponent)) {
                 hashMove = known->move;
-                if (known->depth != TranspositionTable::kSolvedDepth) {
-                    // a mid-game estimate: only its move is of use
-                } else if (known->lower >= beta || known->lower == known->upper) {
-                    return {known->lower, hashMove};
-                } else if (known->upper <= alpha) {
-                    return {known->upper, hashMove};
+                // A mid-game estimate gives only its move.
+                if (known->depth == TranspositionTable::kSolvedDepth) {
+                    if (const auto cut = boundCut(known->lower, known->upper, alpha, beta)) {
+                        return {*cut, hashMove};
+                    }
                 }
             }
         }
@@ -381,12 +338,11 @@ class Endgame {
         if (hashed) {
             if (const auto known = table_.probe(player, opponent)) {
                 hashMove = known->move;
-                if (known->depth != TranspositionTable::kSolvedDepth) {
-                    // a mid-game estimate: only its move is of use
-                } else if (known->lower > alpha) {
-                    return known->lower;
-                } else if (known->upper <= alpha) {
-                    return known->upper;
+                // A mid-game estimate gives only its move.
+                if (known->depth == TranspositionTable::kSolvedDepth) {
+                    if (const auto cut = boundCut(known->lower, known->upper, alpha, alpha + 1)) {
+                        return *cut;
+                    }
                 }
             }
         }
@@ -539,11 +495,5 @@ class Endgame {
     std::uint64_t nodes_ = 0;
     std::uint64_t nextCheck_ = kBudgetInterval;
 };
-
-// The table of entry points for one Rules.
-template <class Rules>
-constexpr Kernels makeKernels(Isa isa) {
-    return {isa, &Rules::moves, &Rules::flips, &perftOf<Rules>, &Endgame<Rules>::run};
-}
 
 }  // namespace orvanta::engine::detail
