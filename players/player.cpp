@@ -40,6 +40,18 @@ void showHelp() {
 
 }  // namespace
 
+std::optional<Point> Player::choiceOf(const std::optional<platform::Word>& word, Board& board,
+                                      std::int32_t colour) {
+    // Without input there is nobody left to play: leave the game as "out" would.
+    if (!word || word->is("out")) {
+        return Point(0, 0);
+    }
+    if (word->is("auto") || word->is("p")) {
+        return makeComputer(level_, search_)->select(board, colour);
+    }
+    return std::nullopt;
+}
+
 Point Player::select(Board& board, std::int32_t colour) {
     if (coach_) {
         return coachedSelect(board, colour);
@@ -52,13 +64,8 @@ Point Player::select(Board& board, std::int32_t colour) {
         console.write(" どこに置きますか？(例:f5 / out-終了 / auto-自動) -> ");
         const auto word = console.readWord();
         console.endLine();
-        // Without input there is nobody left to play: leave the game as "out" would.
-        if (!word || word->is("out")) {
-            answer.set(0, 0);
-            return answer;
-        }
-        if (word->is("auto") || word->is("p")) {
-            return makeComputer(level_, search_)->select(board, colour);
+        if (const auto chosen = choiceOf(word, board, colour)) {
+            return *chosen;
         }
         if (!answer.parse(word->bytes)) {
             continue;
@@ -82,12 +89,8 @@ Point Player::coachedSelect(Board& board, std::int32_t colour) {
                       ") どこに置きますか？(例:f5 / hint / undo / help) -> ");
         const auto word = console.readWord();
         console.endLine();
-        if (!word || word->is("out")) {
-            answer.set(0, 0);
-            return answer;
-        }
-        if (word->is("auto") || word->is("p")) {
-            return makeComputer(level_, search_)->select(board, colour);
+        if (const auto chosen = choiceOf(word, board, colour)) {
+            return *chosen;
         }
         if (word->is("undo")) {
             return kUndoPoint;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <optional>
+
 #include "engine/search.hpp"
+#include "platform/console.hpp"
 #include "players/turn.hpp"
 
 namespace orvanta {
@@ -20,6 +23,10 @@ class Player final : public Turn {
     Point select(Board& board, std::int32_t colour) override;
 
   private:
+    // The quit point for "out" or the end of input, the computer's move for "auto" and "p";
+    // nothing for any other word.
+    std::optional<Point> choiceOf(const std::optional<platform::Word>& word, Board& board,
+                                  std::int32_t colour);
     Point coachedSelect(Board& board, std::int32_t colour);
     void showHint(const Board& board, std::int32_t colour);
 

@@ -7,6 +7,7 @@
 #include "board/board.hpp"
 #include "game/ggf_reader.hpp"
 #include "game/record.hpp"
+#include "tests/support/engine_games.hpp"
 
 namespace orvanta {
 namespace {
@@ -140,15 +141,7 @@ TEST(GgfReader, ReadsWhatTheRecordWriterWrites) {
         std::vector<int> played;
         std::vector<RecordedMove> recorded;
         while (!position.isOver()) {
-            engine::Bitboard moves = position.moves();
-            int move = engine::kPass;
-            if (moves != 0) {
-                for (auto skip = random() % static_cast<unsigned>(engine::popcount(moves));
-                     skip > 0; --skip) {
-                    moves &= moves - 1;
-                }
-                move = engine::firstSquare(moves);
-            }
+            const int move = testing::randomMove(position.moves(), random);
             const std::int32_t colour =
                 position.mover() == engine::Colour::kBlack ? kBlack : kWhite;
             recorded.push_back({colour, move == engine::kPass ? std::nullopt

@@ -7,6 +7,17 @@
 
 namespace orvanta::testing {
 
+// One of `moves` drawn uniformly, or a pass when there is none.
+inline int randomMove(engine::Bitboard moves, std::mt19937& random) {
+    if (moves == 0) {
+        return engine::kPass;
+    }
+    for (auto skip = random() % static_cast<unsigned>(engine::popcount(moves)); skip > 0; --skip) {
+        moves &= moves - 1;
+    }
+    return engine::firstSquare(moves);
+}
+
 // Every position of `games` games played with uniformly random legal moves (passes when forced),
 // the same for the same seed.
 inline std::vector<engine::Position> randomGamePositions(unsigned seed, int games) {
@@ -16,16 +27,7 @@ inline std::vector<engine::Position> randomGamePositions(unsigned seed, int game
         engine::GameState game;
         positions.push_back(game.position());
         while (!game.isOver()) {
-            engine::Bitboard moves = game.legalMoves();
-            int move = engine::kPass;
-            if (moves != 0) {
-                for (auto skip = random() % static_cast<unsigned>(engine::popcount(moves));
-                     skip > 0; --skip) {
-                    moves &= moves - 1;
-                }
-                move = engine::firstSquare(moves);
-            }
-            game.play(move);
+            game.play(randomMove(game.legalMoves(), random));
             positions.push_back(game.position());
         }
     }
