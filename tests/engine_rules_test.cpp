@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "board/board.hpp"
-#include "tests/support/flip_slow.hpp"
 #include "engine/game_state.hpp"
 #include "engine/perft.hpp"
 #include "tests/support/engine_games.hpp"
 #include "tests/support/fake_host.hpp"
+#include "tests/support/flip_slow.hpp"
 
 namespace orvanta::engine {
 namespace {

@@ -61,9 +61,9 @@ StageFit fitStage(const std::vector<const Encoded*>& rows, int stage, const FitO
     std::vector<double> z(n);
     std::vector<double> p(n);
     std::vector<double> ap(n);
-    const auto dot = [n](const std::vector<double>& x, const std::vector<double>& y) {
+    const auto dot = [](const std::vector<double>& x, const std::vector<double>& y) {
         double s = 0;
-        for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t i = 0; i < x.size(); ++i) {
             s += x[i] * y[i];
         }
         return s;
