@@ -1,5 +1,7 @@
 #include "game/ggf_reader.hpp"
 
+#include <algorithm>
+
 #include <cstdio>
 #include <optional>
 
@@ -8,6 +10,15 @@
 namespace orvanta {
 
 namespace {
+
+// Whether two words are the same but for the case of their letters ("othello" is "Othello").
+bool sameLetters(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return lower(x) == lower(y); });
+}
 
 // Longer tag names are taken for garbage rather than skipped.
 constexpr std::size_t kMaxTagName = 16;
@@ -171,7 +182,7 @@ class GgfParser {
             }
             const std::string shown =
                 std::string(name) + "[" + printable(*value, kMaxShownValue) + "]";
-            if (name == "GM" && trimmed(*value) != "Othello") {
+            if (name == "GM" && !sameLetters(trimmed(*value), "Othello")) {
                 return GgfError{valueLine, "not an Othello game: " + shown};
             }
             if (name == "TY" && trimmed(*value) != "8") {
