@@ -43,6 +43,7 @@ class GtpEngine {
             close(toChild[1]);
             close(fromChild[0]);
             std::vector<char*> argv;
+            argv.reserve(args.size() + 1);
             for (auto& arg : args) {
                 argv.push_back(arg.data());
             }

@@ -85,7 +85,8 @@ std::optional<Options> parse(int argc, char** argv, std::string& error) {
                 return std::nullopt;
             }
             if (!n || *n < 0 || (whole != nullptr && (*n != std::floor(*n) || *n > 1e6))) {
-                error = "bad value for " + flag + ": " + value;
+                error = "bad value for ";
+                error.append(flag).append(": ").append(value);
                 return std::nullopt;
             }
             if (target != nullptr) {
@@ -132,7 +133,9 @@ std::optional<std::vector<std::vector<int>>> readOpenings(const std::string& pat
         for (std::string word; words >> word;) {
             const auto move = parseSquare(word);
             if (!move || game.play(*move) != MoveError::kNone) {
-                error = path + ":" + std::to_string(number) + ": " + word + " is not legal here";
+                error = path;
+                error.append(":").append(std::to_string(number)).append(": ").append(word);
+                error += " is not legal here";
                 return std::nullopt;
             }
         }
@@ -325,6 +328,7 @@ int main(int argc, char** argv) {
     const int workers = options->concurrency > 0 ? options->concurrency : options->time > 0 ? 1 : 2;
     Match match(*options, std::move(*openings));
     std::vector<std::thread> threads;
+    threads.reserve(static_cast<std::size_t>(workers));
     for (int i = 0; i < workers; ++i) {
         threads.emplace_back([&match] { match.work(); });
     }
