@@ -93,8 +93,10 @@ int runReview(const Options& options) {
         }
         const GgfGame& game = games[static_cast<std::size_t>(n - 1)];
         const auto name = [](const std::string& player) { return player.empty() ? "-" : player; };
-        console().line(" " + std::to_string(n) + "局目  黒 " + name(game.players[0]) + "  白 " +
-                       name(game.players[1]));
+        std::string heading(" ");
+        heading.append(std::to_string(n)).append("局目  黒 ").append(name(game.players[0]));
+        heading.append("  白 ").append(name(game.players[1]));
+        console().line(heading);
         showReview(game.start, game.moves, {true, true}, level, hashBytes);
     }
     return kExitSuccess;

@@ -56,7 +56,8 @@ int roundedDivision(int value, int divisor) {
 
 // "+6", "-2", "0".
 std::string signedDiscs(int discs) {
-    return discs > 0 ? "+" + std::to_string(discs) : std::to_string(discs);
+    std::string text = discs > 0 ? "+" : "";
+    return text.append(std::to_string(discs));
 }
 
 const char* reviewColourName(engine::Colour colour) {
