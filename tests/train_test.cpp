@@ -1,12 +1,16 @@
-// The evaluation's trainer: its fit, and a small trial run whose weights the engine plays with.
+// The evaluation's trainer: its fit, a small trial run whose weights the engine plays with, and
+// the keeping of its work: checkpoints, restarts and shards.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "engine/search.hpp"
 #include "tests/support/fake_host.hpp"
+#include "train/arguments.hpp"
+#include "train/checkpoint.hpp"
 #include "train/fit.hpp"
 #include "train/run.hpp"
 
@@ -78,7 +82,9 @@ TEST(Fit, EveryStageLearnsItsTargetsWithTheirSign) {
 TEST(Trainer, ASmallTrialWritesWeightsTheEngineSearchesWith) {
     const std::string path = ::testing::TempDir() + "orvanta-trial-weights.bin";
     std::filesystem::remove(path);
-    ASSERT_EQ(train::train({.out = path, .threads = 2, .scale = 0.0002}), 0);
+    const std::string work = ::testing::TempDir() + "orvanta-trial-work";
+    std::filesystem::remove_all(work);
+    ASSERT_EQ(train::train({.out = path, .work = work, .threads = 2, .scale = 0.0002}), 0);
     const std::string file = testing::readFile(path);
     ASSERT_EQ(file.size(), engine::EvalWeights::kBytes);
     const std::vector<unsigned char> bytes(file.begin(), file.end());
@@ -87,6 +93,162 @@ TEST(Trainer, ASmallTrialWritesWeightsTheEngineSearchesWith) {
     const engine::SearchResult result = search.run(start, {.depth = 4});
     EXPECT_NE(start.moves() & engine::bit(result.move), 0u);
     std::filesystem::remove(path);
+}
+
+// Rounds small enough for a test, the last with labels mixed from searches.
+std::vector<train::Round> tinyRounds() {
+    return {
+        {.games = 6, .randomMin = 60, .randomMax = 60, .depth = 0, .exactEmpties = 10, .seed = 1},
+        {.games = 5, .randomMin = 2, .randomMax = 10, .depth = 2, .exactEmpties = 10, .seed = 2},
+        {.games = 5,
+         .randomMin = 2,
+         .randomMax = 10,
+         .depth = 3,
+         .exactEmpties = 10,
+         .seed = 3,
+         .searchShare = 50},
+    };
+}
+
+// A fresh folder under the test's temporary directory.
+std::string freshFolder(const std::string& name) {
+    const std::string path = ::testing::TempDir() + name;
+    std::filesystem::remove_all(path);
+    std::filesystem::create_directories(path);
+    return path;
+}
+
+// The work of a run may be split over shards, each playing its blocks of one round, with a fit
+// between rounds; and a run that stops loses nothing. Either way the weights are those of one
+// run in one go, byte for byte.
+TEST(Trainer, ShardsAndRestartsGiveTheWeightsOfOneRun) {
+    const train::TrainOptions base{.rounds = tinyRounds(), .threads = 1, .blockGames = 2};
+
+    const std::string whole = freshFolder("orvanta-train-whole");
+    train::TrainOptions once = base;
+    once.work = whole + "/work";
+    once.out = whole + "/weights";
+    ASSERT_EQ(train::train(once), 0);
+    const std::string expected = testing::readFile(once.out);
+    ASSERT_EQ(expected.size(), engine::EvalWeights::kBytes);
+
+    // Two shards, then the fit, round after round, as on a cluster with a shared folder.
+    const std::string split = freshFolder("orvanta-train-shards");
+    train::TrainOptions shard = base;
+    shard.work = split + "/work";
+    shard.out = split + "/weights";
+    for (std::size_t round = 0; round < base.rounds.size(); ++round) {
+        for (const int index : {1, 0}) {
+            shard.shard = {index, 2};
+            ASSERT_EQ(train::train(shard), 0);
+        }
+        train::TrainOptions fitting = shard;
+        fitting.shard = {};
+        fitting.fitOnly = true;
+        ASSERT_EQ(train::train(fitting), 0);
+        EXPECT_EQ(std::filesystem::exists(shard.out), round + 1 == base.rounds.size()) << round;
+    }
+    EXPECT_TRUE(testing::readFile(shard.out) == expected);  // no dump of 4 MB on failure
+
+    // A lost block, a damaged one and a lost fit are made again; the rest is taken as it is.
+    std::filesystem::remove(once.work + "/round-2/block-00001");
+    {
+        std::ofstream damaged(once.work + "/round-3/block-00000", std::ios::app);
+        damaged << 'x';
+    }
+    std::filesystem::remove(once.work + "/round-3/weights");
+    std::filesystem::remove(once.out);
+    ASSERT_EQ(train::train(once), 0);
+    EXPECT_TRUE(testing::readFile(once.out) == expected);
+}
+
+// Block files are read back only when whole and made for the same round.
+TEST(Checkpoint, BlocksReadBackOnlyWhenWholeAndOfTheSameRound) {
+    const train::BlockGames games = {
+        {{0x1, 0x2, 300}, {0x4, 0x8, -6400}},
+        {},
+        {{0x8000000000000000, 0x1, 12}},
+    };
+    const std::vector<unsigned char> good = train::blockBytes(42, games);
+    const auto back = train::readBlockBytes(good, 42);
+    ASSERT_TRUE(back.has_value());
+    ASSERT_EQ(back->size(), games.size());
+    EXPECT_EQ((*back)[0][1].target, -6400);
+    EXPECT_EQ((*back)[2][0].player, 0x8000000000000000u);
+
+    const auto changed = [&good](std::size_t at, unsigned char value) {
+        auto bytes = good;
+        bytes[at] = value;
+        return bytes;
+    };
+    auto longer = good;
+    longer.push_back(0);
+    const std::vector<unsigned char> shorter(good.begin(), good.end() - 1);
+    // Offsets: magic 0-7, key 8-15, games 16-19, the first game's count 20-23, its first
+    // sample's player 24-31 and opponent 32-39.
+    const struct {
+        const char* what;
+        std::vector<unsigned char> bytes;
+        std::uint64_t key;
+    } bad[] = {
+        {"another round's key", good, 43},
+        {"a byte more", longer, 42},
+        {"a byte less", shorter, 42},
+        {"no bytes", {}, 42},
+        {"a wrong magic", changed(0, 'X'), 42},
+        {"more games than bytes", changed(19, 0x7f), 42},
+        {"a game longer than any", changed(21, 0x10), 42},
+        {"a square of both colours", changed(32, 0x1), 42},
+    };
+    for (const auto& c : bad) {
+        EXPECT_FALSE(train::readBlockBytes(c.bytes, c.key).has_value()) << c.what;
+    }
+
+    const std::vector<unsigned char> weights = {1, 2, 3, 4};
+    const auto saved = train::weightsCheckpointBytes(7, weights);
+    EXPECT_EQ(train::readWeightsCheckpointBytes(saved, 7), weights);
+    EXPECT_FALSE(train::readWeightsCheckpointBytes(saved, 8).has_value());
+    auto flipped = saved;
+    flipped.back() ^= 1;
+    EXPECT_FALSE(train::readWeightsCheckpointBytes(flipped, 7).has_value());
+}
+
+TEST(TrainArguments, ShardsAndNumbersAreCheckedWhole) {
+    const struct {
+        std::vector<const char*> args;
+        bool good;
+        int index;
+        int count;
+    } cases[] = {
+        {{"--shard", "0/2"}, true, 0, 2},
+        {{"--shard=3/4"}, true, 3, 4},
+        {{"--shard=4/4"}, false, 0, 0},
+        {{"--shard=-1/4"}, false, 0, 0},
+        {{"--shard=1/0"}, false, 0, 0},
+        {{"--shard=1"}, false, 0, 0},
+        {{"--shard=1/2x"}, false, 0, 0},
+        {{"--shard=1/2", "--fit"}, false, 0, 0},
+        {{"--fit"}, true, 0, 1},
+        {{"--threads=0"}, false, 0, 0},
+        {{"--threads", "2"}, true, 0, 1},
+        {{"--scale=0"}, false, 0, 0},
+        {{"--scale=nan"}, false, 0, 0},
+        {{"--scale=0.5"}, true, 0, 1},
+        {{"--block-games=99999999999"}, false, 0, 0},
+        {{"--out"}, false, 0, 0},
+        {{"--work="}, false, 0, 0},
+        {{"--level=3"}, false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        std::vector<const char*> argv = {"orvanta_train"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        const auto options = train::parseTrainArguments(static_cast<int>(argv.size()), argv.data());
+        ASSERT_EQ(options.has_value(), c.good) << c.args[0];
+        if (options) {
+            EXPECT_EQ(options->shard.index, c.index) << c.args[0];
+            EXPECT_EQ(options->shard.count, c.count) << c.args[0];
+        }
+    }
 }
 
 }  // namespace

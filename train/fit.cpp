@@ -172,25 +172,44 @@ Fit fit(const std::vector<Encoded>& samples, const FitOptions& options) {
         }
     }
     // The held-out positions, with the rounded weights as the engine will use them.
+    const auto heldOut = heldOutErrors(samples, result.weights);
+    for (std::size_t s = 0; s < kStages; ++s) {
+        result.errors[s].validated = heldOut[s].validated;
+        result.errors[s].validationRms = heldOut[s].validationRms;
+    }
+    return result;
+}
+
+std::array<StageError, kStages> heldOutErrors(const std::vector<Encoded>& samples,
+                                              std::span<const std::int16_t> weights) {
+    std::array<StageError, kStages> errors{};
     std::array<double, kStages> sums{};
-    for (const Encoded& e : mapped) {
+    for (const Encoded& e : samples) {
         if (!e.validation) {
             continue;
         }
         const auto s = static_cast<std::size_t>(stageOf(e.empties));
         double sum = 0;
         for (const std::uint32_t f : e.features) {
-            sum += result.weights[s * kWeightsPerStage + f];
+            sum += weights[s * kWeightsPerStage + f];
         }
         const double d = (std::clamp(sum, -6399.0, 6399.0) - e.target) / 100;
         sums[s] += d * d;
-        ++result.errors[s].validated;
+        ++errors[s].validated;
     }
     for (std::size_t s = 0; s < kStages; ++s) {
-        result.errors[s].validationRms = std::sqrt(
-            sums[s] / static_cast<double>(std::max<std::size_t>(1, result.errors[s].validated)));
+        errors[s].validationRms =
+            std::sqrt(sums[s] / static_cast<double>(std::max<std::size_t>(1, errors[s].validated)));
     }
-    return result;
+    return errors;
+}
+
+std::vector<std::int16_t> weightValues(std::span<const unsigned char> bytes) {
+    std::vector<std::int16_t> weights(bytes.size() / 2);
+    for (std::size_t i = 0; i < weights.size(); ++i) {
+        weights[i] = static_cast<std::int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    }
+    return weights;
 }
 
 std::vector<unsigned char> weightBytes(const std::vector<std::int16_t>& weights) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "engine/patterns.hpp"
@@ -43,7 +44,13 @@ struct Fit {
 // preconditioner); a stage also learns from the positions within kOverlap empties of it.
 Fit fit(const std::vector<Encoded>& samples, const FitOptions& options);
 
-// The weights as the engine reads them: 16-bit little-endian integers.
+// The root mean square error of `weights` (engine::patterns::kWeights, stage after stage) on the
+// held-out samples, per stage of the samples' own empties.
+std::array<StageError, engine::patterns::kStages> heldOutErrors(
+    const std::vector<Encoded>& samples, std::span<const std::int16_t> weights);
+
+// The weights as the engine reads them: 16-bit little-endian integers; and back.
 std::vector<unsigned char> weightBytes(const std::vector<std::int16_t>& weights);
+std::vector<std::int16_t> weightValues(std::span<const unsigned char> bytes);
 
 }  // namespace orvanta::train

@@ -1,27 +1,22 @@
 // Trains the evaluation's weights from games Orvanta plays itself, and writes them as the weights
 // file that the build compiles in (engine/eval_weights.bin).
-//   orvanta_train [--out FILE] [--threads N] [--scale F]
-#include <algorithm>
+//   orvanta_train [--out FILE] [--work DIR] [--threads N] [--scale F] [--block-games N]
+//                 [--shard I/N | --fit]
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
 #include <string>
 
+#include "train/arguments.hpp"
 #include "train/run.hpp"
 
 int main(int argc, char** argv) {
-    orvanta::train::TrainOptions options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--out" && i + 1 < argc) {
-            options.out = argv[++i];
-        } else if (arg == "--threads" && i + 1 < argc) {
-            options.threads = std::max(1, std::atoi(argv[++i]));
-        } else if (arg == "--scale" && i + 1 < argc) {
-            options.scale = std::atof(argv[++i]);
-        } else {
-            std::fprintf(stderr, "usage: %s [--out FILE] [--threads N] [--scale F]\n", argv[0]);
-            return 2;
-        }
+    const auto options = orvanta::train::parseTrainArguments(argc, argv);
+    if (!options) {
+        std::fprintf(stderr,
+                     "usage: %s [--out FILE] [--work DIR] [--threads N] [--scale F] "
+                     "[--block-games N] [--shard I/N | --fit]\n",
+                     argc > 0 ? argv[0] : "orvanta_train");
+        return 2;
     }
-    return orvanta::train::train(options);
+    return orvanta::train::train(*options);
 }

@@ -1,5 +1,7 @@
 #include "train/selfplay.hpp"
 
+#include <optional>
+
 #include "engine/search.hpp"
 #include "engine/solve.hpp"
 
@@ -49,8 +51,20 @@ std::vector<Sample> playGame(const Round& round, int index,
     }
     TranspositionTable solveTable(kSolveTable);
 
+    // A position before the first solved one, with its search's score (in 1/kScoreScale discs
+    // for its mover) when the engine played from it.
+    struct Unsolved {
+        Position position;
+        std::optional<int> searchScore;
+    };
+    const auto label = [&round](const Unsolved& u, int outcome) {
+        if (!u.searchScore || round.searchShare == 0) {
+            return outcome;
+        }
+        return (round.searchShare * *u.searchScore + (100 - round.searchShare) * outcome) / 100;
+    };
     std::vector<Sample> samples;
-    std::vector<Position> unsolved;  // before the first solved position
+    std::vector<Unsolved> unsolved;
     Position position;
     for (int ply = 0; !position.isOver(); ++ply) {
         if (position.mustPass()) {
@@ -63,9 +77,10 @@ std::vector<Sample> playGame(const Round& round, int index,
             stats.solveNodes += solved.nodes;
             const int target = solved.score * kScoreScale;
             samples.push_back({position.player(), position.opponent(), target});
-            for (const Position& p : unsolved) {  // the outcome, for each mover
-                samples.push_back(
-                    {p.player(), p.opponent(), p.mover() == position.mover() ? target : -target});
+            for (const Unsolved& u : unsolved) {  // the outcome, for each mover
+                const Position& p = u.position;
+                samples.push_back({p.player(), p.opponent(),
+                                   label(u, p.mover() == position.mover() ? target : -target)});
             }
             unsolved.clear();
             move = solved.move;
@@ -74,7 +89,7 @@ std::vector<Sample> playGame(const Round& round, int index,
                 move = randomMove(position.moves(), random);
             }
         } else {
-            unsolved.push_back(position);
+            unsolved.push_back({position, std::nullopt});
             if (ply < randomPlies || !search) {
                 move = randomMove(position.moves(), random);
             } else {
@@ -83,15 +98,17 @@ std::vector<Sample> playGame(const Round& round, int index,
                 const SearchResult r = search->run(position, limits);
                 stats.searchNodes += r.nodes;
                 move = r.move;
+                unsolved.back().searchScore = r.score;
             }
         }
         position.play(move);
     }
     // A game over before the solved part (a wipe-out): its result labels what came before.
-    for (const Position& p : unsolved) {
+    for (const Unsolved& u : unsolved) {
+        const Position& p = u.position;
         const int target = position.finalScore() * kScoreScale;
         samples.push_back(
-            {p.player(), p.opponent(), p.mover() == position.mover() ? target : -target});
+            {p.player(), p.opponent(), label(u, p.mover() == position.mover() ? target : -target)});
     }
     return samples;
 }

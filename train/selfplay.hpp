@@ -20,7 +20,10 @@ struct Sample {
 // (from randomMin to randomMax plies), then the engine plays with a search of `depth` plies and
 // the weights given; from `exactEmpties` empty squares on every position is solved exactly.
 // Positions before that point are labelled with the exact result of the first solved one (the
-// game's outcome under perfect play from there); the solved ones with their own.
+// game's outcome under perfect play from there); the solved ones with their own. With a
+// `searchShare`, a position the engine played from is labelled instead with that share (in
+// percent) of its search's score and the rest of the outcome: the outcome alone carries the
+// chance of every later move, the score of a deep search much less of it.
 struct Round {
     int games = 0;
     int randomMin = 0;
@@ -28,6 +31,7 @@ struct Round {
     int depth = 0;  // 0: random moves all the way to the solved part
     int exactEmpties = 16;
     std::uint64_t seed = 0;
+    int searchShare = 0;
 };
 
 struct GameStats {
