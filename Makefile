@@ -49,13 +49,15 @@ bench:
 	./build-bench/engine_bench
 	bench/whole_program.py build-bench
 
-# Trains the evaluation from self-play (about an hour on two cores) and rewrites the committed
-# weights file engine/eval_weights.bin; TRAIN_ARGS=--scale=0.05 makes a quick trial run.
+# Trains the evaluation from self-play (about three hours on two cores) and rewrites the committed
+# weights file engine/eval_weights.bin. The work is kept in build-train/work: stopped, the same
+# command goes on where it was. TRAIN_ARGS=--scale=0.05 makes a quick trial run (with another
+# work folder, e.g. TRAIN_ARGS="--scale=0.05 --work=build-train/trial").
 TRAIN_ARGS ?=
 train:
 	cmake --preset train
 	cmake --build --preset train --parallel 2 --target orvanta_train
-	./build-train/orvanta_train --out engine/eval_weights.bin $(TRAIN_ARGS)
+	./build-train/orvanta_train --out engine/eval_weights.bin --work build-train/work $(TRAIN_ARGS)
 
 # A match of Orvanta through GTP against another GTP engine (Debian's gtp-rhino from the grhino
 # package by default): MATCH_PAIRS random balanced openings, each played with both colours.
