@@ -40,7 +40,7 @@ class Reader {
   public:
     explicit Reader(std::span<const unsigned char> in) : in_(in) {}
     bool magic(const std::array<unsigned char, 8>& m) {
-        if (in_.size() - at_ < m.size() || std::memcmp(in_.data() + at_, m.data(), m.size())) {
+        if (in_.size() - at_ < m.size() || std::memcmp(in_.data() + at_, m.data(), m.size()) != 0) {
             return false;
         }
         at_ += m.size();
