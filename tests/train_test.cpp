@@ -112,7 +112,7 @@ std::vector<train::Round> tinyRounds() {
 
 // A fresh folder under the test's temporary directory.
 std::string freshFolder(const std::string& name) {
-    const std::string path = ::testing::TempDir() + name;
+    std::string path = ::testing::TempDir() + name;
     std::filesystem::remove_all(path);
     std::filesystem::create_directories(path);
     return path;
