@@ -66,14 +66,11 @@ class Midgame {
     void enterRoot() { atRoot_ = true; }
     std::uint64_t nodes() const { return nodes_; }
 
-    // With other threads searching the same tree (lazy SMP): `work` gathers what they have
-    // done. A helper adds its own to it every kPollInterval nodes and at the end; the main
-    // search counts it against the budget.
-    void shareWork(std::atomic<std::uint64_t>& work, bool helper) {
-        sharedWork_ = &work;
-        helper_ = helper;
-    }
-    // A helper's last report; its nodes() then stand in the shared count.
+    // With other threads searching the same tree (lazy SMP): `work` gathers what all of them
+    // have done, each adding its own every kPollInterval nodes, and the budget counts it, so
+    // that any of them stops once the budget is spent.
+    void shareWork(std::atomic<std::uint64_t>& work) { sharedWork_ = &work; }
+    // Adds the work not yet in the shared count.
     void reportWork() {
         *sharedWork_ += work() - reportedWork_;
         reportedWork_ = work();
@@ -286,12 +283,12 @@ class Midgame {
         if (limits_.nodes != 0 && budgetWork() >= limits_.nodes) {
             throw Stopped{};
         }
-        if (nodes_ >= nextPoll_ && limits_.stop) {
+        if (nodes_ >= nextPoll_) {
             nextPoll_ = nodes_ + kPollInterval;
-            if (helper_) {
+            if (sharedWork_ != nullptr) {
                 reportWork();
             }
-            if (limits_.stop()) {
+            if (limits_.stop && limits_.stop()) {
                 throw Stopped{};
             }
         }
@@ -393,9 +390,9 @@ class Midgame {
     std::uint64_t work() const {
         return nodes_ - solverNodes_ + solverNodes_ / kSolverNodesPerNode;
     }
-    // The work the budget counts: this thread's, and the helpers' for the main search.
+    // The work the budget counts: this thread's, or every thread's.
     std::uint64_t budgetWork() const {
-        return sharedWork_ == nullptr || helper_ ? work() : work() + sharedWork_->load();
+        return sharedWork_ == nullptr ? work() : sharedWork_->load() + work() - reportedWork_;
     }
 
     std::uint64_t nodes_ = 0;
@@ -405,7 +402,6 @@ class Midgame {
     bool atRoot_ = false;
     int lastSolvedMove_ = kPass;
     std::atomic<std::uint64_t>* sharedWork_ = nullptr;
-    bool helper_ = false;
     std::uint64_t reportedWork_ = 0;
 };
 

@@ -46,19 +46,22 @@ std::vector<int> extendedLine(const Position& position, const Line& pv,
 
 // The helper threads of a mid-game search (lazy SMP). Each runs its own iterative deepening of
 // the same position on the shared table, a ply ahead of the main search's iteration, up to
-// `lastDepth`; what they find reaches the main search only through the table.
+// `lastDepth`, until told to stop or the shared node budget is spent; what they find reaches
+// the main search only through the table.
 class LazyHelpers {
   public:
     LazyHelpers(int count, const Position& position, int lastDepth, TranspositionTable& table,
-                const EvalWeights& weights, Isa isa, bool probCut) {
+                const EvalWeights& weights, Isa isa, const SearchLimits& main) {
         threads_.reserve(static_cast<std::size_t>(count));
         for (int i = 0; i < count; ++i) {
-            threads_.emplace_back([this, position, lastDepth, &table, &weights, isa, probCut] {
+            threads_.emplace_back([this, position, lastDepth, &table, &weights, isa,
+                                   nodes = main.nodes, probCut = main.probCut] {
                 SearchLimits limits;
+                limits.nodes = nodes;
                 limits.probCut = probCut;
                 limits.stop = [this] { return stop_.load(std::memory_order_relaxed); };
                 Midgame search(table, weights, isa, limits);
-                search.shareWork(work_, true);
+                search.shareWork(work_);
                 search.arm();
                 try {
                     for (int depth = 0;;) {
@@ -85,7 +88,7 @@ class LazyHelpers {
 
     // The main search begins an iteration of `depth` plies.
     void mainDepth(int depth) { mainDepth_.store(depth); }
-    // What the helpers have done so far, for the main search's budget.
+    // What all threads have done so far, for the budget.
     std::atomic<std::uint64_t>& work() { return work_; }
     // Stops the helpers and waits for them; the nodes they searched.
     std::uint64_t stop() {
@@ -153,9 +156,8 @@ SearchResult Search::run(const Position& position, const SearchLimits& limits) {
     std::uint64_t helperNodes = 0;
     if (const int helperDepth = std::min(exact ? warmUp : lastDepth, empties - 1);
         threads_ > 1 && helperDepth >= 2) {
-        helpers.emplace(threads_ - 1, position, helperDepth, table_, weights_, isa_,
-                        limits.probCut);
-        search.shareWork(helpers->work(), false);
+        helpers.emplace(threads_ - 1, position, helperDepth, table_, weights_, isa_, limits);
+        search.shareWork(helpers->work());
     }
     try {
         for (int depth = 1; depth <= lastDepth; ++depth) {
