@@ -85,6 +85,7 @@ TEST(RealProgramOptions, BadUseGivesTwoLinesOnStandardErrorNothingElseAndStatusT
     } cases[] = {
         {{"--bogus"}, "unrecognized option '--bogus'"},
         {{"--seed"}, "option '--seed' requires a value"},
+        {{"--solve=x.obf", "--threads=65"}, "invalid value '65' for --threads (1 to 64)"},
         {{"--charset=ISO-8859-1"}, "character set 'ISO-8859-1' cannot show the program's text"},
         {{"--charset=NO-SUCH-SET"}, "character set 'NO-SUCH-SET' is unknown"},
         {{"--record=" + unwritable},
@@ -103,7 +104,7 @@ TEST(RealProgramOptions, BadUseGivesTwoLinesOnStandardErrorNothingElseAndStatusT
          start = end + 1) {
         EXPECT_LE(end - start, 80u) << help.out.substr(start, end - start);
     }
-    EXPECT_EQ(std::count(help.out.begin(), help.out.end(), '\n'), 22) << "one line per option";
+    EXPECT_EQ(std::count(help.out.begin(), help.out.end(), '\n'), 23) << "one line per option";
     const auto version = testing::runProgram({.args = {"-V"}});
     EXPECT_EQ(version.out, versionText());
     EXPECT_TRUE(std::regex_search(version.out, std::regex("^orvanta [0-9]+\\.[0-9]+\\.[0-9]+\n")));
