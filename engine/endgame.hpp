@@ -61,30 +61,14 @@ class Endgame {
         }
         Crew crew;
         Endgame search(table, budget, &crew);
-        std::vector<std::jthread> helpers;
-        helpers.reserve(static_cast<std::size_t>(budget.threads - 1));
-        for (int i = 1; i < budget.threads; ++i) {
-            helpers.emplace_back([&table, &crew] {
-                Endgame helper(table, crew.noBudget, &crew);
-                helper.serve();
-            });
-        }
-        // The helpers leave once the crew is finished, however the search ends.
-        const auto finish = [&] {
-            {
-                const std::lock_guard lock(crew.mutex);
-                crew.finished = true;
-            }
-            crew.changed.notify_all();
-            helpers.clear();
-        };
         try {
-            const Scored root =
-                search.pvs(player, opponent, alpha, beta, Rules::moves(player, opponent));
-            finish();
+            Scored root{};
+            {
+                const Helpers helpers(table, crew, budget.threads - 1);
+                root = search.pvs(player, opponent, alpha, beta, Rules::moves(player, opponent));
+            }
             return {root.score, root.move, search.unreported() + crew.reported.load()};
         } catch (const SolveAbandoned&) {
-            finish();
             throw SolveAbandoned{search.unreported() + crew.reported.load()};
         }
     }
@@ -217,6 +201,34 @@ class Endgame {
     // Thrown through a thread's search when a split point above it is cut or the solve is
     // abandoned.
     struct Cut {};
+    // The helper threads of one solve, serving the crew until it is destroyed, however the
+    // search ends.
+    class Helpers {
+      public:
+        Helpers(TranspositionTable& table, Crew& crew, int count) : crew_(crew) {
+            threads_.reserve(static_cast<std::size_t>(count));
+            for (int i = 0; i < count; ++i) {
+                threads_.emplace_back([&table, &crew] {
+                    Endgame helper(table, crew.noBudget, &crew);
+                    helper.serve();
+                });
+            }
+        }
+        Helpers(const Helpers&) = delete;
+        Helpers& operator=(const Helpers&) = delete;
+        ~Helpers() {
+            {
+                const std::lock_guard lock(crew_.mutex);
+                crew_.finished = true;
+            }
+            crew_.changed.notify_all();
+            threads_.clear();
+        }
+
+      private:
+        Crew& crew_;
+        std::vector<std::jthread> threads_;
+    };
 
     Endgame(TranspositionTable& table, const SolveBudget& budget, Crew* crew)
         : table_(table), budget_(budget), weights_(builtinWeights()), crew_(crew) {}
