@@ -76,11 +76,13 @@ match:
 # sequential test decides (H0: SPRT_ELO0, H1: SPRT_ELO1, alpha = beta = 0.05) or
 # SPRT_MAX_GAMES are played.
 # Both play SPRT_LEVEL: the same node budget and depth, two games at a time. SPRT_TIME=1 gives
-# each side 1 s a move instead (GTP time_settings; the level's budget still caps a move), one
-# game at a time.
+# each side 1 s a move instead (GTP time_settings, whole seconds; the level's budget still caps
+# a move), one game at a time. SPRT_CANDIDATE_ARGS are added to the candidate's command line
+# (e.g. SPRT_CANDIDATE_ARGS=--threads=2 with REF=HEAD: two threads against one).
 REF ?= main
 SPRT_LEVEL ?= 10
 SPRT_TIME ?=
+SPRT_CANDIDATE_ARGS ?=
 SPRT_MAX_GAMES ?= 600
 SPRT_ELO0 ?= 0
 SPRT_ELO1 ?= 10
@@ -90,7 +92,7 @@ sprt:
 	reference=$$(bench/build_reference.sh $(REF)) && \
 	./build-bench/sprt --openings bench/openings.txt --max-games $(SPRT_MAX_GAMES) \
 	    --elo0 $(SPRT_ELO0) --elo1 $(SPRT_ELO1) $(if $(SPRT_TIME),--time $(SPRT_TIME)) \
-	    --candidate "build-bench/orvanta --gtp --level=$(SPRT_LEVEL)" \
+	    --candidate "build-bench/orvanta --gtp --level=$(SPRT_LEVEL)$(if $(SPRT_CANDIDATE_ARGS), $(SPRT_CANDIDATE_ARGS))" \
 	    --reference "$$reference --gtp --level=$(SPRT_LEVEL)"
 
 # Windows, cross-compiled with mingw-w64: build-windows/orvanta.exe, statically linked.

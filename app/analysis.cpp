@@ -69,7 +69,7 @@ int runPerft(int depth) {
     return kExitSuccess;
 }
 
-int runSolve(const std::string& path, int hashMiB) {
+int runSolve(const std::string& path, int hashMiB, int threads) {
     std::error_code error;
     errno = 0;
     std::ifstream file(path, std::ios::binary);
@@ -82,6 +82,8 @@ int runSolve(const std::string& path, int hashMiB) {
         return kExitBadUse;
     }
     engine::TranspositionTable table(tableBytes(hashMiB));
+    engine::SolveBudget budget;
+    budget.threads = threads;
     int status = kExitSuccess;
     std::uint64_t total = 0;
     const auto begin = console().steadyTime();
@@ -100,7 +102,8 @@ int runSolve(const std::string& path, int hashMiB) {
             continue;
         }
         const auto started = console().steadyTime();
-        const engine::SolveResult result = engine::solve(*position, table);
+        const engine::SolveResult result =
+            engine::solve(*position, engine::kMinScore, engine::kMaxScore, table, budget);
         total += result.nodes;
         const std::string move = position->isOver() ? "none" : engine::squareName(result.move);
         char score[8];

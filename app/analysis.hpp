@@ -17,7 +17,7 @@ int runPerft(int depth);
 // `orvanta --solve=FILE`: for each position of the file, its best move and exact score for the
 // side to move, as "g8 +18". A line that is no position is named on standard error and makes
 // the status 1; a file that cannot be read is bad use, status 2.
-int runSolve(const std::string& path, int hashMiB);
+int runSolve(const std::string& path, int hashMiB, int threads);
 
 // A line of an OBF file: 64 squares a1, b1, ..., h8 (X black, O white, - empty), a blank, the
 // side to move (X or O), then optionally ';' and anything. Nothing when the line is no

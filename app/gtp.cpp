@@ -351,9 +351,10 @@ Gtp::Reply Gtp::timeLeft(const Args& args) {
     return {true, ""};
 }
 
-int runGtp(int level, int hashMiB) {
+int runGtp(int level, int hashMiB, int threads) {
     auto& console = platform::console();
     Gtp gtp(level, tableBytes(hashMiB), [&] { return console.steadyTime(); });
+    gtp.setThreads(threads);
     while (!gtp.done()) {
         const auto line = console.readLine();
         if (!line) {

@@ -31,6 +31,8 @@ class Gtp {
     std::string answer(std::string_view line);
     // Whether `quit` has been answered.
     bool done() const { return done_; }
+    // The threads the engine searches on.
+    void setThreads(int threads) { search_.setThreads(threads); }
 
   private:
     struct Command;
@@ -75,6 +77,6 @@ class Gtp {
 
 // `orvanta --gtp`: speaks the protocol on standard input and output until `quit` or the end of
 // the input. Returns the exit status: 0, or 1 when reading standard input failed.
-int runGtp(int level, int hashMiB);
+int runGtp(int level, int hashMiB, int threads);
 
 }  // namespace orvanta

@@ -64,6 +64,7 @@ int run(const Options& options) {
 
     auto game = std::make_unique<Game>();
     game->setCoach(options.coach);
+    game->setThreads(options.threads);
     const std::size_t hashBytes = tableBytes(options.hashMiB);
     if (options.coach) {
         game->setLevel(options.level.value_or(loadChoices(options.stateDirectory).level),
@@ -100,17 +101,17 @@ int launch(const std::vector<std::string>& arguments) {
             return runPerft(options.perft);
         }
         if (!options.solve.empty()) {
-            return runSolve(options.solve, options.hashMiB);
+            return runSolve(options.solve, options.hashMiB, options.threads);
         }
         if (!options.review.empty()) {
             return runReview(options);
         }
         if (options.gtp) {
             platform::fixSeeds(options.seed);
-            return runGtp(options.level.value_or(kMaxLevel), options.hashMiB);
+            return runGtp(options.level.value_or(kMaxLevel), options.hashMiB, options.threads);
         }
         if (options.nboard) {
-            return runNboard(options.hashMiB);
+            return runNboard(options.hashMiB, options.threads);
         }
         return run(options);
     } catch (const platform::OutputFailed& error) {

@@ -376,7 +376,7 @@ void Nboard::go(const std::function<bool()>& interrupted) {
           "\n");
 }
 
-int runNboard(int hashMiB) {
+int runNboard(int hashMiB, int threads) {
     auto& console = platform::console();
     auto queue = std::make_shared<nboard::LineQueue>();
     std::thread reader([queue, &console] {
@@ -399,6 +399,7 @@ int runNboard(int hashMiB) {
         Nboard nboard(
             tableBytes(hashMiB), [&console] { return console.steadyTime(); },
             [&console](std::string_view text) { console.write(text); });
+        nboard.setThreads(threads);
         const std::function<bool()> interrupted = [&queue] { return queue->waiting(); };
         while (!nboard.done()) {
             const auto line = queue->pop();

@@ -38,6 +38,8 @@ class Nboard {
     void run(std::string_view line, const std::function<bool()>& interrupted = {});
     // Whether `quit` has been read.
     bool done() const { return done_; }
+    // The threads the engine searches on.
+    void setThreads(int threads) { search_.setThreads(threads); }
     const engine::GameState& game() const { return game_; }
     int depth() const { return depth_; }
     int contempt() const { return contempt_; }
@@ -76,6 +78,6 @@ int nboardExactEmpties(int depth);
 // `orvanta --nboard`: speaks the protocol on standard input and output until `quit` or the end
 // of the input. One thread reads the lines into a queue while this one carries them out, so that
 // a line arriving during a search ends it. Returns 0, or 1 when reading standard input failed.
-int runNboard(int hashMiB);
+int runNboard(int hashMiB, int threads);
 
 }  // namespace orvanta

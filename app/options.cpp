@@ -28,6 +28,7 @@ enum Id : int {
     kPerft,
     kSolve,
     kHash,
+    kThreads,
     kLevel,
     kGtp,
     kCoach,
@@ -73,7 +74,7 @@ struct OptionInfo {
 };
 
 // One table drives the parser, the messages and the usage text.
-const std::array<OptionInfo, 20> kOptionTable = {{
+const std::array<OptionInfo, 21> kOptionTable = {{
     {"help", kHelp, nullptr, "show this help and exit", false, Kind::kFlag,
      [](Options& o, const Value&) { o.help = true; }},
     {"version", kVersion, nullptr, "show the version and exit", false, Kind::kFlag,
@@ -149,6 +150,18 @@ const std::array<OptionInfo, 20> kOptionTable = {{
      "",
      {},
      Options::kDefaultHashMiB},
+    {"threads",
+     kThreads,
+     "N",
+     "engine threads; more than 1: games vary",
+     true,
+     Kind::kWhole,
+     [](Options& o, const Value& v) { o.threads = static_cast<int>(v.whole); },
+     1,
+     Options::kMaxThreads,
+     "",
+     {},
+     1},
 }};
 
 const OptionInfo& describe(Id id) {

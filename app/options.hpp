@@ -46,6 +46,9 @@ struct Options {
     int reviewGame = 0;
     // The size of the engine's transposition table in MiB.
     int hashMiB = kDefaultHashMiB;
+    // The threads the engine searches on; with more than one its moves and node counts may
+    // differ from run to run.
+    int threads = 1;
     // Player mode: the choice of colour and level before a game against the computer, marks of
     // the legal moves, hint, undo and help at the move prompt, a review after every game.
     bool coach = false;
@@ -58,6 +61,7 @@ struct Options {
 
     static constexpr int kDefaultHashMiB = 16;
     static constexpr int kMaxHashMiB = 4096;
+    static constexpr int kMaxThreads = 64;
     static constexpr int kMaxPerft = 20;
     static constexpr int kMaxPauseScale = 10;
     static constexpr int kMaxReviewGame = 1'000'000;

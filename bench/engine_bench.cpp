@@ -1,13 +1,16 @@
 // The engine's figures: perft from the start with the engine's kernels and with the plain
 // baseline in the same run; the evaluation's speed; the mid-game search against plain alpha-beta
 // at equal depth, then alone deeper (its node counts are a signature: a change that should not
-// alter the search must not change them); and the time to solve every FFO position exactly.
+// alter the search must not change them); and the time to solve every FFO position exactly, on
+// one thread and then on --threads (default 2), with the ratio of the times.
 //   engine_bench [--depth N] [--runs N] [--table-mib N] [--ffo DIR|--no-ffo]
-//                [--search-depth N|--no-search]
+//                [--search-depth N|--no-search] [--threads N]
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +34,7 @@ struct Options {
     std::size_t tableMiB = 256;
     std::string ffo = ORVANTA_FFO_DIR;
     int searchDepth = 12;  // 0: no search figures
+    int threads = 2;       // the FFO positions again on this many threads (1: not again)
 };
 
 double seconds(const std::function<void()>& work) {
@@ -73,21 +77,29 @@ bool benchPerft(const Options& options) {
     return agree;
 }
 
-// Every position of one FFO file, each with a cleared table: exact score and a best move.
-bool benchFfo(const std::string& path, engine::TranspositionTable& table) {
+// Every position of one FFO file on `threads` threads, each with a cleared table: exact score
+// and a best move. The total time, or nothing if any is wrong.
+std::optional<double> benchFfo(const std::string& path, engine::TranspositionTable& table,
+                               int threads) {
     const auto positions = testing::readFfo(path);
     // Files are named after their first and last FFO numbers: fforum-20-39.obf.
     const std::size_t dash = path.rfind("fforum-");
     const int first = dash == std::string::npos ? 1 : std::atoi(path.c_str() + dash + 7);
-    std::printf("%s: %zu positions, table %zu MiB, %s kernels\n", path.c_str(), positions.size(),
-                table.bytes() >> 20, std::string(engine::isaName(engine::bestIsa())).c_str());
+    std::printf("%s: %zu positions, table %zu MiB, %s kernels, %d thread%s\n", path.c_str(),
+                positions.size(), table.bytes() >> 20,
+                std::string(engine::isaName(engine::bestIsa())).c_str(), threads,
+                threads == 1 ? "" : "s");
+    engine::SolveBudget budget;
+    budget.threads = threads;
     double total = 0;
     std::uint64_t nodes = 0;
     int wrong = positions.empty() ? 1 : 0;
     for (const testing::FfoPosition& p : positions) {
         table.clear();
         engine::SolveResult r;
-        const double t = seconds([&] { r = engine::solve(p.position, table); });
+        const double t = seconds([&] {
+            r = engine::solve(p.position, engine::kMinScore, engine::kMaxScore, table, budget);
+        });
         const int expected = p.moves.empty() ? 999 : p.moves.front().score;
         int moveScore = 999;
         for (const auto& m : p.moves) {
@@ -108,7 +120,7 @@ bool benchFfo(const std::string& path, engine::TranspositionTable& table) {
     std::printf("  all %s: %.3f s, %llu nodes, %.1f M nodes/s\n",
                 wrong == 0 ? "right" : "NOT right", total, static_cast<unsigned long long>(nodes),
                 static_cast<double>(nodes) / total / 1e6);
-    return wrong == 0;
+    return wrong == 0 ? std::optional(total) : std::nullopt;
 }
 
 // Fixed mid-game positions: every 97th position with 30 to 50 empties of seeded random games.
@@ -236,10 +248,12 @@ int main(int argc, char** argv) {
             options.searchDepth = std::max(1, std::atoi(argv[++i]));
         } else if (arg == "--no-search") {
             options.searchDepth = 0;
+        } else if (arg == "--threads" && hasValue) {
+            options.threads = std::clamp(std::atoi(argv[++i]), 1, 64);
         } else {
             std::fprintf(stderr,
                          "usage: %s [--depth N] [--runs N] [--table-mib N] [--ffo DIR|--no-ffo] "
-                         "[--search-depth N|--no-search]\n",
+                         "[--search-depth N|--no-search] [--threads N]\n",
                          argv[0]);
             return 2;
         }
@@ -252,7 +266,17 @@ int main(int argc, char** argv) {
     if (!options.ffo.empty()) {
         orvanta::engine::TranspositionTable table(options.tableMiB << 20);
         for (const char* file : {"/fforum-1-19.obf", "/fforum-20-39.obf"}) {
-            ok = orvanta::bench::benchFfo(options.ffo + file, table) && ok;
+            const auto one = orvanta::bench::benchFfo(options.ffo + file, table, 1);
+            ok = one && ok;
+            if (options.threads > 1) {
+                const auto more =
+                    orvanta::bench::benchFfo(options.ffo + file, table, options.threads);
+                ok = more && ok;
+                if (one && more) {
+                    std::printf("  %d threads: %.2fx the time of one\n", options.threads,
+                                *more / *one);
+                }
+            }
         }
     }
     return ok ? 0 : 1;

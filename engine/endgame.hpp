@@ -10,7 +10,13 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include "engine/best_first.hpp"
 #include "engine/eval.hpp"
@@ -34,15 +40,37 @@ namespace orvanta::engine::detail {
 //   5 up to there          parity order, moves found by trying each empty square;
 //   4 to 1                 fixed solvers over the listed squares.
 // Principal-variation nodes use a full window at any depth. All scores are fail-soft.
+//
+// With more threads (Young Brothers Wait): a node of kSplitEmpties or more searches its first
+// move alone; then, if a thread is idle, it opens a split point and its remaining moves go to
+// whichever thread of the crew asks first, each searched by that thread alone against the
+// split point's alpha, which every result raises. A move that beats beta cuts the split point:
+// the threads still searching below it give up (their results are not stored) and its owner
+// returns. A thread waiting for its split point's last moves helps only below it, so that it is
+// free again as soon as they are done. The table is shared; each thread has its own counters.
 template <class Rules>
 class Endgame {
   public:
     static SolveResult run(Bitboard player, Bitboard opponent, int alpha, int beta,
                            TranspositionTable& table, const SolveBudget& budget) {
-        Endgame search(table, budget);
-        const Scored root =
-            search.pvs(player, opponent, alpha, beta, Rules::moves(player, opponent));
-        return {root.score, root.move, search.nodes_};
+        if (budget.threads <= 1) {
+            Endgame search(table, budget, nullptr);
+            const Scored root =
+                search.pvs(player, opponent, alpha, beta, Rules::moves(player, opponent));
+            return {root.score, root.move, search.nodes_};
+        }
+        Crew crew;
+        Endgame search(table, budget, &crew);
+        try {
+            Scored root{};
+            {
+                const Helpers helpers(table, crew, budget.threads - 1);
+                root = search.pvs(player, opponent, alpha, beta, Rules::moves(player, opponent));
+            }
+            return {root.score, root.move, search.unreported() + crew.reported.load()};
+        } catch (const SolveAbandoned&) {
+            throw SolveAbandoned{search.unreported() + crew.reported.load()};
+        }
     }
 
   private:
@@ -55,6 +83,9 @@ class Endgame {
     static constexpr int kOnePlyOrderEmpties = 16;
     static constexpr int kTwoPlyOrderEmpties = 20;
     static constexpr int kInfinity = kSquares * kScoreScale + 1;  // beyond any evaluation
+    // Nodes with this many empties may share their moves among threads: below, a move's search
+    // costs too little to be worth handing over.
+    static constexpr int kSplitEmpties = 12;
     // Ordering values: the table's move before all; then fewer replies (corners count twice),
     // fewer empty squares next to the mover's discs (where replies come from later), and a move
     // into an odd quadrant; at many empties, minus the child's evaluation for the opponent, at
@@ -132,6 +163,7 @@ class Endgame {
         }
         // The best remaining move, or nullptr.
         const Candidate* next() { return takeBest(items_, size_, taken_); }
+        bool empty() const { return taken_ == size_; }
 
       private:
         std::array<Candidate, kMaxMoves> items_;
@@ -139,8 +171,234 @@ class Endgame {
         std::size_t taken_ = 0;
     };
 
-    Endgame(TranspositionTable& table, const SolveBudget& budget)
-        : table_(table), budget_(budget), weights_(builtinWeights()) {}
+    // A node whose remaining moves are shared among threads. It lives on its owner's stack until
+    // no other thread searches one of its moves.
+    struct SplitPoint {
+        SplitPoint* parent;  // the split point its owner searches under, or nullptr
+        Bitboard player;
+        Bitboard opponent;
+        // Guarded by the crew's mutex:
+        MoveList* list;  // the moves not yet taken
+        int alpha;       // raised by every better result
+        int beta;
+        Scored best;
+        int workers = 0;  // threads other than the owner searching one of its moves
+        // Set when a move beats beta (or the owner gives up): its searches end.
+        std::atomic<bool> cut{false};
+    };
+    // What the threads of one solve share.
+    struct Crew {
+        std::mutex mutex;
+        std::condition_variable changed;  // a split point opened, a helper left one, or finished
+        std::vector<SplitPoint*> open;    // guarded: split points that may still have moves
+        bool finished = false;            // guarded: the helpers leave
+        std::atomic<int> idle{0};         // changed under the mutex; read without it as a hint
+        // The caller gave up (budget or stop): every thread's search ends.
+        std::atomic<bool> abandoned{false};
+        std::atomic<std::uint64_t> reported{0};  // nodes counted by all threads so far
+        const SolveBudget noBudget;              // the helpers': only the caller watches the budget
+    };
+    // Thrown through a thread's search when a split point above it is cut or the solve is
+    // abandoned.
+    struct Cut {};
+    // The helper threads of one solve, serving the crew until it is destroyed, however the
+    // search ends.
+    class Helpers {
+      public:
+        Helpers(TranspositionTable& table, Crew& crew, int count) : crew_(crew) {
+            threads_.reserve(static_cast<std::size_t>(count));
+            for (int i = 0; i < count; ++i) {
+                threads_.emplace_back([&table, &crew] {
+                    Endgame helper(table, crew.noBudget, &crew);
+                    helper.serve();
+                });
+            }
+        }
+        Helpers(const Helpers&) = delete;
+        Helpers& operator=(const Helpers&) = delete;
+        ~Helpers() {
+            {
+                const std::lock_guard lock(crew_.mutex);
+                crew_.finished = true;
+            }
+            crew_.changed.notify_all();
+            threads_.clear();
+        }
+
+      private:
+        Crew& crew_;
+        std::vector<std::jthread> threads_;
+    };
+
+    Endgame(TranspositionTable& table, const SolveBudget& budget, Crew* crew)
+        : table_(table), budget_(budget), weights_(builtinWeights()), crew_(crew) {}
+
+    std::uint64_t unreported() const { return nodes_ - reportedNodes_; }
+
+    // Whether a split point from `point` up is cut or the solve abandoned.
+    bool cutFrom(const SplitPoint* point) const {
+        if (crew_->abandoned.load(std::memory_order_relaxed)) {
+            return true;
+        }
+        for (; point != nullptr; point = point->parent) {
+            if (point->cut.load(std::memory_order_relaxed)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Whether a node should share the moves left in `list` now.
+    bool shouldSplit(int empties, const MoveList& list) const {
+        return crew_ != nullptr && empties >= kSplitEmpties && !list.empty() &&
+               crew_->idle.load(std::memory_order_relaxed) > 0;
+    }
+
+    // An open split point with moves left, below `within` if given; nullptr if none. Called
+    // under the crew's mutex.
+    SplitPoint* findOpen(const SplitPoint* within) const {
+        for (SplitPoint* point : crew_->open) {
+            if (point->list->empty() || point->cut.load(std::memory_order_relaxed)) {
+                continue;
+            }
+            const SplitPoint* above = point->parent;
+            while (within != nullptr && above != nullptr && above != within) {
+                above = above->parent;
+            }
+            if (within == nullptr || above == within) {
+                return point;
+            }
+        }
+        return nullptr;
+    }
+
+    // Searches moves of `point` until none is left or it is cut. A cut of the point itself ends
+    // this normally; a cut above it throws Cut.
+    void searchMoves(SplitPoint& point) {
+        SplitPoint* const outer = std::exchange(current_, &point);
+        struct Restore {
+            Endgame& search;
+            SplitPoint* outer;
+            ~Restore() { search.current_ = outer; }
+        } restore{*this, outer};
+        for (;;) {
+            const Candidate* c = nullptr;
+            int alpha = 0;
+            {
+                const std::lock_guard lock(crew_->mutex);
+                if (point.cut.load(std::memory_order_relaxed) ||
+                    (c = point.list->next()) == nullptr) {
+                    return;
+                }
+                alpha = point.alpha;
+            }
+            const Bitboard p = childPlayer(point.opponent, *c);
+            const Bitboard o = childOpponent(point.player, *c);
+            int score = 0;
+            try {
+                score = -nws(p, o, -alpha - 1, c->replies);
+                if (score > alpha && score < point.beta) {
+                    score = -pvs(p, o, -point.beta, -alpha, c->replies).score;
+                }
+            } catch (const Cut&) {
+                if (cutFrom(point.parent)) {
+                    throw;
+                }
+                return;
+            }
+            const std::lock_guard lock(crew_->mutex);
+            if (score > point.best.score) {
+                point.best = {score, c->square};
+                point.alpha = std::max(point.alpha, score);
+                if (point.alpha >= point.beta) {
+                    point.cut.store(true, std::memory_order_relaxed);
+                }
+            }
+        }
+    }
+
+    // Searches moves of `point` as a helper; `lock` holds the crew's mutex, and this thread is
+    // counted idle. A cut ends it quietly; the caller's giving up (budget, stop) goes on up.
+    void join(SplitPoint& point, std::unique_lock<std::mutex>& lock) {
+        ++point.workers;
+        --crew_->idle;
+        lock.unlock();
+        std::exception_ptr failure;
+        try {
+            searchMoves(point);
+        } catch (const Cut&) {
+            // the work is no longer wanted
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        lock.lock();
+        --point.workers;
+        ++crew_->idle;
+        crew_->changed.notify_all();
+        if (failure) {
+            std::rethrow_exception(failure);
+        }
+    }
+
+    // A helper's life: joins split points until the crew is finished.
+    void serve() {
+        std::unique_lock lock(crew_->mutex);
+        ++crew_->idle;
+        while (!crew_->finished) {
+            if (SplitPoint* point = findOpen(nullptr)) {
+                join(*point, lock);
+            } else {
+                crew_->changed.wait(lock);
+            }
+        }
+        --crew_->idle;
+        crew_->reported += nodes_ - reportedNodes_;
+    }
+
+    // The moves left in `list` after the first (whose result is `best`), shared with idle
+    // threads within (alpha, beta); the node's result, as the sequential loop would give it.
+    Scored split(Bitboard player, Bitboard opponent, int alpha, int beta, MoveList& list,
+                 Scored best) {
+        SplitPoint point{current_, player, opponent, &list, alpha, beta, best};
+        std::unique_lock lock(crew_->mutex);
+        crew_->open.push_back(&point);
+        crew_->changed.notify_all();
+        lock.unlock();
+        std::exception_ptr failure;
+        try {
+            searchMoves(point);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        lock.lock();
+        std::erase(crew_->open, &point);
+        if (failure) {
+            point.cut.store(true, std::memory_order_relaxed);
+        }
+        // Wait for the helpers, helping below this point meanwhile.
+        ++crew_->idle;
+        while (point.workers > 0) {
+            if (SplitPoint* below = findOpen(&point)) {
+                try {
+                    join(*below, lock);
+                } catch (...) {
+                    failure = std::current_exception();
+                    point.cut.store(true, std::memory_order_relaxed);
+                }
+            } else {
+                crew_->changed.wait(lock);
+            }
+        }
+        --crew_->idle;
+        if (failure) {
+            std::rethrow_exception(failure);
+        }
+        // A helper that gave up because of a cut above left its move unsearched.
+        if (cutFrom(point.parent)) {
+            throw Cut{};
+        }
+        return point.best;
+    }
 
     // From kEvalOrderEmpties on, each move's value also weighs what the evaluation thinks of
     // its child, after a search of 0, 1 or 2 plies by the number of empties: there a good
@@ -190,13 +448,26 @@ class Endgame {
     // Gives up when the budget is spent; looked at every kBudgetInterval nodes of the hashed
     // and ordered searches.
     static constexpr std::uint64_t kBudgetInterval = 4096;
+    // With a crew, also ends the search as soon as a split point above it is cut.
     void checkBudget() {
+        if (crew_ != nullptr && cutFrom(current_)) {
+            throw Cut{};
+        }
         if (nodes_ < nextCheck_) {
             return;
         }
         nextCheck_ = nodes_ + kBudgetInterval;
-        if ((budget_.nodes != 0 && nodes_ >= budget_.nodes) || (budget_.stop && budget_.stop())) {
-            throw SolveAbandoned{nodes_};
+        std::uint64_t spent = nodes_;
+        if (crew_ != nullptr) {
+            crew_->reported += nodes_ - reportedNodes_;
+            reportedNodes_ = nodes_;
+            spent = crew_->reported.load();
+        }
+        if ((budget_.nodes != 0 && spent >= budget_.nodes) || (budget_.stop && budget_.stop())) {
+            if (crew_ != nullptr) {
+                crew_->abandoned = true;
+            }
+            throw SolveAbandoned{spent};
         }
     }
 
@@ -213,7 +484,8 @@ class Endgame {
             return {-pvs(opponent, player, -beta, -alpha, replies).score, kPass};
         }
         // 2. A bound from the table may settle it; its move goes first.
-        const bool hashed = popcount(~(player | opponent)) >= kHashedEmpties;
+        const int empties = popcount(~(player | opponent));
+        const bool hashed = empties >= kHashedEmpties;
         int hashMove = kPass;
         if (hashed) {
             if (const auto known = table_.probe(player, opponent)) {
@@ -251,6 +523,10 @@ class Endgame {
                 if (alpha >= beta) {
                     break;
                 }
+            }
+            if (shouldSplit(empties, list)) {
+                best = split(player, opponent, alpha, beta, list, best);
+                break;
             }
         }
         // 4. Keep what was learnt.
@@ -349,8 +625,9 @@ class Endgame {
         // 4. Enhanced transposition cut-off: a child the table already knows to be bad enough
         //    for the opponent settles the node without a search.
         const std::uint64_t before = nodes_;
+        const int empties = popcount(~(player | opponent));
         MoveList list(player, opponent, moves, hashMove);
-        if (hashed && popcount(~(player | opponent)) >= kEtcEmpties) {
+        if (hashed && empties >= kEtcEmpties) {
             if (const int cut = list.knownCut(table_, player, opponent, alpha); cut != kNoScore) {
                 return cut;
             }
@@ -366,6 +643,10 @@ class Endgame {
                 if (score > alpha) {
                     break;
                 }
+            }
+            if (shouldSplit(empties, list)) {
+                best = split(player, opponent, alpha, alpha + 1, list, best);
+                break;
             }
         }
         // 6. Keep what was learnt.
@@ -494,6 +775,11 @@ class Endgame {
     EvalWeights weights_;
     std::uint64_t nodes_ = 0;
     std::uint64_t nextCheck_ = kBudgetInterval;
+    // With more threads: what they share (nullptr: this one alone), the split point this
+    // thread searches under, and its nodes already added to the crew's count.
+    Crew* crew_ = nullptr;
+    SplitPoint* current_ = nullptr;
+    std::uint64_t reportedNodes_ = 0;
 };
 
 }  // namespace orvanta::engine::detail

@@ -5,7 +5,13 @@
 // processor was seen to have them. GCC only: other compilers build the portable variant.
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include "engine/best_first.hpp"
 #include "engine/eval.hpp"

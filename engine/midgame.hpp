@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <optional>
 #include <utility>
 
@@ -65,9 +66,19 @@ class Midgame {
     void enterRoot() { atRoot_ = true; }
     std::uint64_t nodes() const { return nodes_; }
 
-    // The whole game to its end, with its best move, in whole discs.
-    SolveResult solveRoot(Bitboard player, Bitboard opponent) {
-        const int score = solveWithin(player, opponent, -kInfinity, kInfinity);
+    // With other threads searching the same tree (lazy SMP): `work` gathers what all of them
+    // have done, each adding its own every kPollInterval nodes, and the budget counts it, so
+    // that any of them stops once the budget is spent.
+    void shareWork(std::atomic<std::uint64_t>& work) { sharedWork_ = &work; }
+    // Adds the work not yet in the shared count.
+    void reportWork() {
+        *sharedWork_ += work() - reportedWork_;
+        reportedWork_ = work();
+    }
+
+    // The whole game to its end, with its best move, in whole discs, on `threads` threads.
+    SolveResult solveRoot(Bitboard player, Bitboard opponent, int threads) {
+        const int score = solveWithin(player, opponent, -kInfinity, kInfinity, threads);
         return {score / kScoreScale, lastSolvedMove_, 0};
     }
 
@@ -269,12 +280,15 @@ class Midgame {
         if (!armed_) {
             return;
         }
-        if (limits_.nodes != 0 && work() >= limits_.nodes) {
+        if (limits_.nodes != 0 && budgetWork() >= limits_.nodes) {
             throw Stopped{};
         }
-        if (nodes_ >= nextPoll_ && limits_.stop) {
+        if (nodes_ >= nextPoll_) {
             nextPoll_ = nodes_ + kPollInterval;
-            if (limits_.stop()) {
+            if (sharedWork_ != nullptr) {
+                reportWork();
+            }
+            if (limits_.stop && limits_.stop()) {
                 throw Stopped{};
             }
         }
@@ -302,17 +316,18 @@ class Midgame {
     }
 
     // The exact score as a mid-game score, fail-soft within (alpha, beta).
-    int solveWithin(Bitboard player, Bitboard opponent, int alpha, int beta) {
+    int solveWithin(Bitboard player, Bitboard opponent, int alpha, int beta, int threads = 1) {
         const int low = std::clamp(floorDiv(alpha, kScoreScale), kMinScore, kMaxScore - 1);
         const int high =
             std::clamp(floorDiv(beta + kScoreScale - 1, kScoreScale), low + 1, kMaxScore);
         SolveBudget budget;
+        budget.threads = threads;
         if (armed_) {
             if (limits_.nodes != 0) {
-                if (work() >= limits_.nodes) {
+                if (budgetWork() >= limits_.nodes) {
                     throw Stopped{};
                 }
-                budget.nodes = (limits_.nodes - work()) * kSolverNodesPerNode;
+                budget.nodes = (limits_.nodes - budgetWork()) * kSolverNodesPerNode;
             }
             budget.stop = limits_.stop;
         }
@@ -375,6 +390,10 @@ class Midgame {
     std::uint64_t work() const {
         return nodes_ - solverNodes_ + solverNodes_ / kSolverNodesPerNode;
     }
+    // The work the budget counts: this thread's, or every thread's.
+    std::uint64_t budgetWork() const {
+        return sharedWork_ == nullptr ? work() : sharedWork_->load() + work() - reportedWork_;
+    }
 
     std::uint64_t nodes_ = 0;
     std::uint64_t solverNodes_ = 0;
@@ -382,6 +401,8 @@ class Midgame {
     bool armed_ = false;
     bool atRoot_ = false;
     int lastSolvedMove_ = kPass;
+    std::atomic<std::uint64_t>* sharedWork_ = nullptr;
+    std::uint64_t reportedWork_ = 0;
 };
 
 }  // namespace orvanta::engine::detail

@@ -1,6 +1,9 @@
 #include "engine/search.hpp"
 
 #include <algorithm>
+#include <atomic>
+#include <optional>
+#include <thread>
 #include <utility>
 
 #include "engine/midgame.hpp"
@@ -40,6 +43,67 @@ std::vector<int> extendedLine(const Position& position, const Line& pv,
     }
     return line;
 }
+
+// The helper threads of a mid-game search (lazy SMP). Each runs its own iterative deepening of
+// the same position on the shared table, a ply ahead of the main search's iteration, up to
+// `lastDepth`, until told to stop or the shared node budget is spent; what they find reaches
+// the main search only through the table.
+class LazyHelpers {
+  public:
+    LazyHelpers(int count, const Position& position, int lastDepth, TranspositionTable& table,
+                const EvalWeights& weights, Isa isa, const SearchLimits& main) {
+        threads_.reserve(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            threads_.emplace_back([this, position, lastDepth, &table, &weights, isa,
+                                   nodes = main.nodes, probCut = main.probCut] {
+                SearchLimits limits;
+                limits.nodes = nodes;
+                limits.probCut = probCut;
+                limits.stop = [this] { return stop_.load(std::memory_order_relaxed); };
+                Midgame search(table, weights, isa, limits);
+                search.shareWork(work_);
+                search.arm();
+                try {
+                    for (int depth = 0;;) {
+                        depth = std::max(depth + 1, mainDepth_.load() + 1);
+                        if (depth > lastDepth) {
+                            break;
+                        }
+                        Line pv;
+                        search.enterRoot();
+                        search.pvs(position.player(), position.opponent(), depth, -kInfinity,
+                                   kInfinity, pv);
+                    }
+                } catch (const Stopped&) {
+                    // told to stop
+                }
+                search.reportWork();
+                nodes_ += search.nodes();
+            });
+        }
+    }
+    LazyHelpers(const LazyHelpers&) = delete;
+    LazyHelpers& operator=(const LazyHelpers&) = delete;
+    ~LazyHelpers() { stop(); }
+
+    // The main search begins an iteration of `depth` plies.
+    void mainDepth(int depth) { mainDepth_.store(depth); }
+    // What all threads have done so far, for the budget.
+    std::atomic<std::uint64_t>& work() { return work_; }
+    // Stops the helpers and waits for them; the nodes they searched.
+    std::uint64_t stop() {
+        stop_ = true;
+        threads_.clear();
+        return nodes_.load();
+    }
+
+  private:
+    std::atomic<bool> stop_{false};
+    std::atomic<int> mainDepth_{1};
+    std::atomic<std::uint64_t> work_{0};
+    std::atomic<std::uint64_t> nodes_{0};
+    std::vector<std::jthread> threads_;  // last: joined before the rest goes
+};
 
 }  // namespace
 
@@ -88,13 +152,25 @@ SearchResult Search::run(const Position& position, const SearchLimits& limits) {
     const bool exact = empties <= limits.exactEmpties;
     const int lastDepth = exact ? empties : std::clamp(limits.depth, 1, empties);
     const int warmUp = std::clamp(empties / 2, 2, std::max(2, limits.depth));
+    std::optional<LazyHelpers> helpers;
+    std::uint64_t helperNodes = 0;
+    if (const int helperDepth = std::min(exact ? warmUp : lastDepth, empties - 1);
+        threads_ > 1 && helperDepth >= 2) {
+        helpers.emplace(threads_ - 1, position, helperDepth, table_, weights_, isa_, limits);
+        search.shareWork(helpers->work());
+    }
     try {
         for (int depth = 1; depth <= lastDepth; ++depth) {
             if (exact && depth > warmUp) {
                 depth = empties;
             }
             if (depth >= empties) {
-                const SolveResult solved = search.solveRoot(position.player(), position.opponent());
+                // The solver has threads of its own.
+                if (helpers) {
+                    helperNodes = helpers->stop();
+                }
+                const SolveResult solved =
+                    search.solveRoot(position.player(), position.opponent(), threads_);
                 result = {solved.move, solved.score * kScoreScale,
                           empties,     true,
                           0,           extendedLine(position, Line{}, table_, empties)};
@@ -106,6 +182,9 @@ SearchResult Search::run(const Position& position, const SearchLimits& limits) {
             int window = kAspiration;
             int alpha = depth <= 2 ? -kInfinity : std::max(result.score - window, -kInfinity);
             int beta = depth <= 2 ? kInfinity : std::min(result.score + window, kInfinity);
+            if (helpers) {
+                helpers->mainDepth(depth);
+            }
             Line pv;
             int score = 0;
             for (;;) {
@@ -136,7 +215,10 @@ SearchResult Search::run(const Position& position, const SearchLimits& limits) {
     } catch (const Stopped&) {
         // the last finished iteration stands
     }
-    result.nodes = lastNodes_ = search.nodes();
+    if (helpers) {
+        helperNodes = helpers->stop();
+    }
+    result.nodes = lastNodes_ = search.nodes() + helperNodes;
     return result;
 }
 

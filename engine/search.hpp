@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -46,6 +47,12 @@ struct SearchResult {
 // The mid-game search: iterative deepening NegaScout with the endgame solver taking over near
 // the end. It owns its transposition table, which carries over from one search to the next
 // (clear it for a new game to keep results independent of earlier games).
+//
+// On more than one thread, `run` searches the mid-game with helpers (lazy SMP: they search the
+// same position a ply ahead of the main search and share the table; only the main search's
+// result counts) and solves with the endgame solver's threads. Node budgets count every
+// thread's nodes, `stop` and `softStop` end them all and are only called on the calling thread.
+// The move, score and node count may then differ from run to run; on one thread they do not.
 class Search {
   public:
     explicit Search(std::size_t hashBytes, EvalWeights weights = builtinWeights(),
@@ -57,6 +64,9 @@ class Search {
     // choose among them). Empty when the mover has no move.
     std::vector<std::pair<int, int>> rootScores(const Position& position, int depth);
     void clear() { table_.clear(); }
+    // The threads `run` searches on, from 1 (the default).
+    void setThreads(int threads) { threads_ = std::max(threads, 1); }
+    int threads() const { return threads_; }
     // The nodes the last call of `run` or `rootScores` searched.
     std::uint64_t lastNodes() const { return lastNodes_; }
 
@@ -64,6 +74,7 @@ class Search {
     TranspositionTable table_;
     EvalWeights weights_;
     Isa isa_;
+    int threads_ = 1;
     std::uint64_t lastNodes_ = 0;
 };
 

@@ -20,12 +20,15 @@ struct SolveResult {
     std::uint64_t nodes = 0;
 };
 
-// How much a solve may spend: it gives up once `nodes` positions are searched (0: no limit) or
-// when `stop`, polled every few thousand positions, says so (may be empty). Giving up throws
-// SolveAbandoned out of solve(); the table keeps only true results.
+// How much a solve may spend: it gives up once `nodes` positions are searched by all its threads
+// (0: no limit) or when `stop`, polled every few thousand positions, says so (may be empty; only
+// the calling thread calls it). Giving up throws SolveAbandoned out of solve(); the table keeps
+// only true results. With more than one thread the score stays exact, but the move (among
+// equals), the node count and the table's contents may differ from run to run.
 struct SolveBudget {
     std::uint64_t nodes = 0;
     std::function<bool()> stop;
+    int threads = 1;  // the calling thread and threads - 1 helpers
 };
 struct SolveAbandoned {
     std::uint64_t nodes = 0;  // spent before giving up

@@ -9,7 +9,22 @@ TranspositionTable::TranspositionTable(std::size_t bytes)
     : entries_(std::max(kBucket, std::bit_floor(bytes / sizeof(Entry)))) {}
 
 void TranspositionTable::clear() {
-    std::fill(entries_.begin(), entries_.end(), Entry{});
+    for (Entry& entry : entries_) {
+        write(entry, 0, 0, 0);
+    }
+}
+
+TranspositionTable::Words TranspositionTable::read(const Entry& entry) {
+    const std::uint64_t data = entry.data.load(std::memory_order_relaxed);
+    return {entry.player.load(std::memory_order_relaxed) ^ data,
+            entry.opponent.load(std::memory_order_relaxed) ^ data, data};
+}
+
+void TranspositionTable::write(Entry& entry, Bitboard player, Bitboard opponent,
+                               std::uint64_t data) {
+    entry.player.store(player ^ data, std::memory_order_relaxed);
+    entry.opponent.store(opponent ^ data, std::memory_order_relaxed);
+    entry.data.store(data, std::memory_order_relaxed);
 }
 
 std::size_t TranspositionTable::bucketOf(Bitboard player, Bitboard opponent) const {
@@ -37,8 +52,8 @@ Stored TranspositionTable::unpack(std::uint64_t data) {
     return {score(kLowerShift), score(kUpperShift), s(kMoveShift), s(kDepthShift)};
 }
 
-int TranspositionTable::priority(const Entry& entry) const {
-    if (entry.player == 0 && entry.opponent == 0) {
+int TranspositionTable::priority(const Words& entry) const {
+    if (entry.data == 0) {
         return -1;
     }
     const bool current = field(entry.data, kGenerationShift) == generation_;
@@ -49,8 +64,8 @@ int TranspositionTable::priority(const Entry& entry) const {
 std::optional<Stored> TranspositionTable::probe(Bitboard player, Bitboard opponent) const {
     const std::size_t first = bucketOf(player, opponent);
     for (std::size_t i = first; i < first + kBucket; ++i) {
-        const Entry entry = entries_[i];
-        if (entry.player == player && entry.opponent == opponent) {
+        const Words entry = read(entries_[i]);
+        if (entry.player == player && entry.opponent == opponent && entry.data != 0) {
             return unpack(entry.data);
         }
     }
@@ -61,16 +76,18 @@ void TranspositionTable::store(Bitboard player, Bitboard opponent, const Stored&
                                std::uint64_t nodes) {
     const int cost = static_cast<int>(std::bit_width(nodes));
     const std::size_t first = bucketOf(player, opponent);
-    Entry* victim = &entries_[first];
+    std::size_t victim = first;
+    Words victimWords = read(entries_[first]);
     for (std::size_t i = first; i < first + kBucket; ++i) {
-        Entry& entry = entries_[i];
-        if (entry.player == player && entry.opponent == opponent) {
+        const Words entry = read(entries_[i]);
+        if (entry.player == player && entry.opponent == opponent && entry.data != 0) {
             Stored merged = stored;
             const Stored old = unpack(entry.data);
             if (old.depth > stored.depth) {
                 // A deeper result is worth more than a shallower one; it is still in use.
-                entry.data = (entry.data & ~(kFieldMask << kGenerationShift)) |
-                             std::uint64_t{generation_} << kGenerationShift;
+                write(entries_[i], player, opponent,
+                      (entry.data & ~(kFieldMask << kGenerationShift)) | std::uint64_t{generation_}
+                                                                             << kGenerationShift);
                 return;
             }
             if (old.depth == stored.depth) {
@@ -86,15 +103,16 @@ void TranspositionTable::store(Bitboard player, Bitboard opponent, const Stored&
                     merged = stored;
                 }
             }
-            entry.data =
-                pack(merged, std::max(cost, static_cast<int>(field(entry.data, kCostShift))));
+            write(entries_[i], player, opponent,
+                  pack(merged, std::max(cost, static_cast<int>(field(entry.data, kCostShift)))));
             return;
         }
-        if (priority(entry) < priority(*victim)) {
-            victim = &entry;
+        if (priority(entry) < priority(victimWords)) {
+            victim = i;
+            victimWords = entry;
         }
     }
-    *victim = {player, opponent, pack(stored, cost)};
+    write(entries_[victim], player, opponent, pack(stored, cost));
 }
 
 }  // namespace orvanta::engine

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <optional>
 #include <vector>
@@ -37,6 +38,13 @@ constexpr std::optional<int> boundCut(int lower, int upper, int alpha, int beta)
 // A fixed-size table of searched positions, allocated by its owner for the size it asks for.
 // Entries hold the whole position, so a probe never answers for another position; buckets of
 // two entries, and one function (`priority`) decides which entry a new one displaces.
+//
+// The threads of one search share a table without locks: probe and store may run at the same
+// time from any number of threads (clear and newSearch may not). An entry's three words are
+// written one by one, so a probe may meet words of two different stores; each position word
+// holds the position XOR the data, and a probe answers only when both give its position back
+// with the same data word, so that a torn entry reads as another position. A store racing
+// another on the same entry may lose its result, never make a wrong one.
 class TranspositionTable {
   public:
     static constexpr int kSolvedDepth = 255;
@@ -58,19 +66,29 @@ class TranspositionTable {
 
   private:
     // One entry, 24 bytes:
-    //   player    64 bits  the mover's discs      } the whole position; both zero: unused
-    //   opponent  64 bits  the opponent's discs   }
-    //   data      64 bits  bits  0-15  lower bound + 32768
+    //   player    64 bits  the mover's discs XOR data      } the whole position
+    //   opponent  64 bits  the opponent's discs XOR data   }
+    //   data      64 bits  (never 0 in use; 0: unused)
+    //                      bits  0-15  lower bound + 32768
     //                      bits 16-31  upper bound + 32768
     //                      bits 32-39  best move            (0..63, 64 = none)
     //                      bits 40-47  depth                (255 = solved)
     //                      bits 48-55  cost: bit width of the node count, 0..64
     //                      bits 56-63  generation: the search that stored it (newSearch)
+    // Relaxed atomics: plain loads and stores on 64-bit processors.
     struct Entry {
-        Bitboard player = 0;
-        Bitboard opponent = 0;
-        std::uint64_t data = 0;
+        std::atomic<Bitboard> player{0};
+        std::atomic<Bitboard> opponent{0};
+        std::atomic<std::uint64_t> data{0};
     };
+    // The words of an entry as read at one time, the position decoded.
+    struct Words {
+        Bitboard player;
+        Bitboard opponent;
+        std::uint64_t data;
+    };
+    static Words read(const Entry& entry);
+    static void write(Entry& entry, Bitboard player, Bitboard opponent, std::uint64_t data);
     static constexpr int kLowerShift = 0;
     static constexpr int kUpperShift = 16;
     static constexpr int kMoveShift = 32;
@@ -89,7 +107,7 @@ class TranspositionTable {
     static Stored unpack(std::uint64_t data);
     // Which of two entries to keep: one of the current search first, then deeper, then dearer;
     // an unused entry is worth least.
-    int priority(const Entry& entry) const;
+    int priority(const Words& entry) const;
     std::size_t bucketOf(Bitboard player, Bitboard opponent) const;
 
     std::vector<Entry> entries_;

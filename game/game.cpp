@@ -38,8 +38,16 @@ void Game::setLevel(int level, std::size_t hashBytes) {
     level_ = level;
     if ((level > 0 || coach_) && (!search_ || hashBytes != hashBytes_)) {
         search_ = std::make_unique<engine::Search>(hashBytes);
+        search_->setThreads(threads_);
     }
     hashBytes_ = hashBytes;
+}
+
+void Game::setThreads(int threads) {
+    threads_ = threads;
+    if (search_) {
+        search_->setThreads(threads);
+    }
 }
 
 void Game::setCoach(bool on) {

@@ -41,6 +41,8 @@ class Game {
     void setLevel(int level, std::size_t hashBytes);
     void setLevel(int level) { setLevel(level, hashBytes_); }
     int level() const { return level_; }
+    // The threads the engine searches on (see engine::Search::setThreads).
+    void setThreads(int threads);
     // Player mode for the games to come: the human seats mark legal moves and know hint, undo
     // and help; "undo" takes moves back; a finished game is reviewed.
     void setCoach(bool on);
@@ -73,6 +75,7 @@ class Game {
     std::array<bool, 2> humans_{};
     int level_ = 0;
     std::size_t hashBytes_ = 0;
+    int threads_ = 1;
     bool coach_ = false;
     std::unique_ptr<engine::Search> search_;  // from level 1, and in player mode
 };

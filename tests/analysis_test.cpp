@@ -32,6 +32,11 @@ TEST(RealProgramAnalysis, SolveAnswersEachPositionAndNamesEachLineThatIsNone) {
     const auto run = testing::runProgram({.args = {"--solve", path.string(), "--hash=1"}});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "g8 +18\nnone -64\nnone -64\n");
+    // On two threads too (g8 is FFO #1's only best move).
+    const auto threaded =
+        testing::runProgram({.args = {"--solve", path.string(), "--hash=1", "--threads=2"}});
+    EXPECT_EQ(threaded.status, 1);
+    EXPECT_EQ(threaded.out, run.out);
     const std::string where = "orvanta: " + path.string() + ":";
     for (const int line : {4, 6}) {
         EXPECT_NE(run.err.find(where + std::to_string(line) + ": not a position"),

@@ -136,7 +136,7 @@ std::string describe(const std::variant<Options, UsageError>& parsed) {
     const Options& o = std::get<Options>(parsed);
     return "level=" + (o.level ? std::to_string(*o.level) : "-") + (o.coach ? " coach" : "") +
            (o.seat ? " seat=" + std::to_string(static_cast<int>(*o.seat)) : "") +
-           (o.gtp ? " gtp" : "");
+           (o.gtp ? " gtp" : "") + (o.threads != 1 ? " threads=" + std::to_string(o.threads) : "");
 }
 
 TEST(Config, ItsOptionsComeBeforeTheCommandLineAndABadLineIsNamed) {
@@ -159,6 +159,9 @@ TEST(Config, ItsOptionsComeBeforeTheCommandLineAndABadLineIsNamed) {
         {"level=3\n", {"--bogus"}, "unrecognized option '--bogus'"},
         {"", {"--color=black"}, "level=- seat=0"},
         {"colour=toss\n", {}, "level=- seat=2"},
+        {"threads=2\n", {}, "level=- threads=2"},
+        {"threads=2\n", {"--threads=64"}, "level=- threads=64"},
+        {"threads=0\n", {}, "@:1: invalid value '0' for --threads (1 to 64)"},
         {"", {"--colour=red"}, "invalid value 'red' for --colour (black, white or toss)"},
     };
     for (const auto& c : cases) {

@@ -52,6 +52,10 @@ TEST(Options, EachOptionSetsItsFieldAndEveryBadUseIsNamed) {
         {{"--record="}, "invalid value '' for --record (it may not be empty)"},
         {{"--perft=21"}, "invalid value '21' for --perft (1 to 20)"},
         {{"--hash=0"}, "invalid value '0' for --hash (1 to 4096)"},
+        {{"--threads=0"}, "invalid value '0' for --threads (1 to 64)"},
+        {{"--threads=65"}, "invalid value '65' for --threads (1 to 64)"},
+        {{"--threads=two"}, "invalid value 'two' for --threads (1 to 64)"},
+        {{"--threads="}, "invalid value '' for --threads (1 to 64)"},
         {{"--perft=3", "--solve=x"},
          "only one of --gtp, --nboard, --perft and --solve may be given"},
         {{"--nboard", "--gtp"}, "only one of --gtp, --nboard, --perft and --solve may be given"},
@@ -81,6 +85,7 @@ TEST(RealProgramOptions, BadUseGivesTwoLinesOnStandardErrorNothingElseAndStatusT
     } cases[] = {
         {{"--bogus"}, "unrecognized option '--bogus'"},
         {{"--seed"}, "option '--seed' requires a value"},
+        {{"--solve=x.obf", "--threads=65"}, "invalid value '65' for --threads (1 to 64)"},
         {{"--charset=ISO-8859-1"}, "character set 'ISO-8859-1' cannot show the program's text"},
         {{"--charset=NO-SUCH-SET"}, "character set 'NO-SUCH-SET' is unknown"},
         {{"--record=" + unwritable},
@@ -99,7 +104,7 @@ TEST(RealProgramOptions, BadUseGivesTwoLinesOnStandardErrorNothingElseAndStatusT
          start = end + 1) {
         EXPECT_LE(end - start, 80u) << help.out.substr(start, end - start);
     }
-    EXPECT_EQ(std::count(help.out.begin(), help.out.end(), '\n'), 22) << "one line per option";
+    EXPECT_EQ(std::count(help.out.begin(), help.out.end(), '\n'), 23) << "one line per option";
     const auto version = testing::runProgram({.args = {"-V"}});
     EXPECT_EQ(version.out, versionText());
     EXPECT_TRUE(std::regex_search(version.out, std::regex("^orvanta [0-9]+\\.[0-9]+\\.[0-9]+\n")));
