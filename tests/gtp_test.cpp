@@ -24,7 +24,7 @@ class GtpSession : public ::testing::TestWithParam<GtpTranscript> {};
 TEST_P(GtpSession, AnswersAsItsTranscriptSays) {
     testing::ConsoleTest console(testing::readFile(kGtp + GetParam().name + ".in"));
     platform::fixSeeds(1);
-    EXPECT_EQ(runGtp(GetParam().level, 1), 0);
+    EXPECT_EQ(runGtp(GetParam().level, 1, true), 0);
     platform::fixSeeds(std::nullopt);
     const std::string expected = kGtp + GetParam().name + ".out";
     if (std::getenv("ORVANTA_UPDATE_SESSIONS") != nullptr) {
