@@ -1,7 +1,7 @@
 # Thin wrapper over the CMake presets: `make run` plays, `make test` runs every test.
 BUILD := build
 
-.PHONY: all build run test install deb asan bench train match fuzz soak format format-check \
+.PHONY: all build run test install deb asan bench train book match fuzz soak format format-check \
         sprt clean windows windows-zip windows-test tidy
 
 all: build
@@ -57,6 +57,15 @@ train:
 	cmake --build --preset train --parallel 2 --target orvanta_train
 	./build-train/orvanta_train --out engine/eval_weights.bin $(TRAIN_ARGS)
 
+# Builds the opening book from Orvanta's own deep searches (about 20 minutes of one core) and
+# rewrites the committed engine/book.bin; BOOK_ARGS passes options to orvanta_book, e.g.
+# BOOK_ARGS="--in engine/book.bin --margin 200" to widen the book and keep its known leaves.
+BOOK_ARGS ?=
+book:
+	cmake --preset train
+	cmake --build --preset train --parallel 2 --target orvanta_book
+	./build-train/orvanta_book --out engine/book.bin $(BOOK_ARGS)
+
 # A match of Orvanta through GTP against another GTP engine (Debian's gtp-rhino from the grhino
 # package by default): MATCH_PAIRS random balanced openings, each played with both colours.
 MATCH_PAIRS ?= 8
@@ -82,14 +91,18 @@ SPRT_TIME ?=
 SPRT_MAX_GAMES ?= 600
 SPRT_ELO0 ?= 0
 SPRT_ELO1 ?= 10
+# Extra options of the candidate's and the reference's command line, e.g.
+# SPRT_REFERENCE_ARGS=--book=off with REF=HEAD to measure the book alone.
+SPRT_CANDIDATE_ARGS ?=
+SPRT_REFERENCE_ARGS ?=
 sprt:
 	cmake --preset bench
 	cmake --build --preset bench --parallel 2 --target sprt orvanta
 	reference=$$(bench/build_reference.sh $(REF)) && \
 	./build-bench/sprt --openings bench/openings.txt --max-games $(SPRT_MAX_GAMES) \
 	    --elo0 $(SPRT_ELO0) --elo1 $(SPRT_ELO1) $(if $(SPRT_TIME),--time $(SPRT_TIME)) \
-	    --candidate "build-bench/orvanta --gtp --level=$(SPRT_LEVEL)" \
-	    --reference "$$reference --gtp --level=$(SPRT_LEVEL)"
+	    --candidate "build-bench/orvanta --gtp --level=$(SPRT_LEVEL) $(SPRT_CANDIDATE_ARGS)" \
+	    --reference "$$reference --gtp --level=$(SPRT_LEVEL) $(SPRT_REFERENCE_ARGS)"
 
 # Windows, cross-compiled with mingw-w64: build-windows/orvanta.exe, statically linked.
 VERSION := $(shell grep -o -m1 'orvanta VERSION [0-9.]*' CMakeLists.txt | cut -d' ' -f3)

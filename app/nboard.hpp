@@ -20,9 +20,10 @@ namespace orvanta {
 //   set contempt N      accepted (whole centi-discs); a draw scores 0 whatever it says
 //   move F5[/eval/time] plays a move (PA: a pass) in the game
 //   hint N              -> search PV EVAL 0 DEPTH lines for the best N moves, then "status"
-//   go                  -> === MOVE/EVAL/SECONDS: the move to play, which is not played
+//   go                  -> === MOVE/EVAL/SECONDS: the move to play, which is not played (a
+//                          book move at once from depth kBookDepth)
 //   ping N              -> pong N, once everything before it is done
-//   learn               -> learned (there is no book to learn in)
+//   learn               -> learned (the book is fixed: nothing is learnt)
 //   quit                ends the session
 // Evals are in discs from the mover's side (2.00); DEPTH is the plies searched, or 100% for a
 // score solved exactly to the end. A PV is its moves joined by '-' (F5-D6-C3; PA a pass). Long
