@@ -6,12 +6,15 @@
 #include <map>
 #include <set>
 
+#include "app/nboard.hpp"
 #include "engine/book.hpp"
 #include "engine/score.hpp"
 #include "engine/symmetry.hpp"
 #include "platform/random.hpp"
 #include "players/engine_pc.hpp"
 #include "players/levels.hpp"
+#include "players/positions.hpp"
+#include "tests/support/fake_host.hpp"
 #include "train/book.hpp"
 
 namespace orvanta {
@@ -198,12 +201,17 @@ TEST(Book, TheFileReadsBackAndEveryDamageIsRefused) {
     EXPECT_TRUE(Book::read(cases[std::size(cases) - 1].file, true));
 }
 
-TEST(Book, TheBuiltInBookIsSoundAndStartsAtTheStart) {
-    const Book book = engine::builtinBook();
-    if (book.size() == 0) {
-        GTEST_SKIP() << "no book built in";
+TEST(Book, TheCommittedBookIsSoundAndBuiltInWhole) {
+    // A damaged built-in book would be an empty one: read the committed file itself.
+    const std::string text = testing::readFile(ORVANTA_SESSIONS_DIR "/../../engine/book.bin");
+    const std::vector<unsigned char> bytes(text.begin(), text.end());
+    std::string error;
+    const auto book = Book::read(bytes, false, &error);
+    ASSERT_TRUE(book) << error;
+    EXPECT_EQ(engine::builtinBook().size(), book->size());
+    if (book->size() > 0) {
+        EXPECT_FALSE(book->moves(Position()).empty());
     }
-    EXPECT_FALSE(book.moves(Position()).empty());
 }
 
 TEST(Book, TheLevelsChooseAsTheirRankSays) {
@@ -241,6 +249,47 @@ TEST(Book, TheLevelsChooseAsTheirRankSays) {
         bookMove(kMaxLevel, book, p);
     }
     platform::fixSeeds(std::nullopt);
+}
+
+// The start and the position after its first move (any of the four): each first move scores
+// -0.50 for black, and d3 comes first among equals.
+std::vector<unsigned char> firstMoveBook() {
+    auto records = sorted({leaf(Position(), 0, 0), leaf(played({"f5"}), 50)});
+    engine::propagate(records);
+    return engine::writeBook(records);
+}
+
+TEST(Book, TheComputerPlaysABookMoveAtOnceAndTestModeTracesIt) {
+    const auto bytes = firstMoveBook();
+    const Book book = *Book::read(bytes);
+    engine::Search search(1 << 20);
+    for (const bool test : {false, true}) {
+        testing::ConsoleTest console("", test);
+        Board board;
+        EnginePC computer(kMaxLevel, search, book);
+        EXPECT_EQ(computer.select(board, kBlack), pointOf(*engine::parseSquare("d3")));
+        // The trace, then the board's own trace of the move placed.
+        EXPECT_EQ(console.host.output().starts_with(
+                      " : \n : -- level 10, book, score -0.50, move d3\n\n"),
+                  test);
+    }
+}
+
+TEST(Book, NboardGoesFromTheBookAtTheDepthOfTheBookLevels) {
+    const auto bytes = firstMoveBook();
+    const struct {
+        int depth;
+        bool fromBook;
+    } cases[] = {{Nboard::kBookDepth, true}, {Nboard::kBookDepth - 1, false}};
+    for (const auto& c : cases) {
+        std::string output;
+        Nboard nboard(
+            1 << 20, [] { return std::chrono::nanoseconds(0); },
+            [&output](std::string_view line) { output += line; }, *Book::read(bytes));
+        nboard.run("set depth " + std::to_string(c.depth));
+        nboard.run("go");
+        EXPECT_EQ(output == "nodestats 0 0.00\n=== D3/-0.50/0.00\n", c.fromBook) << output;
+    }
 }
 
 TEST(BookBuilder, AWiderBuildReusesTheKnownLeavesAndGivesTheSameBook) {
