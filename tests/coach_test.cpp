@@ -136,7 +136,7 @@ std::string describe(const std::variant<Options, UsageError>& parsed) {
     const Options& o = std::get<Options>(parsed);
     return "level=" + (o.level ? std::to_string(*o.level) : "-") + (o.coach ? " coach" : "") +
            (o.seat ? " seat=" + std::to_string(static_cast<int>(*o.seat)) : "") +
-           (o.gtp ? " gtp" : "");
+           (o.gtp ? " gtp" : "") + (o.book ? "" : " book=off");
 }
 
 TEST(Config, ItsOptionsComeBeforeTheCommandLineAndABadLineIsNamed) {
@@ -159,6 +159,8 @@ TEST(Config, ItsOptionsComeBeforeTheCommandLineAndABadLineIsNamed) {
         {"level=3\n", {"--bogus"}, "unrecognized option '--bogus'"},
         {"", {"--color=black"}, "level=- seat=0"},
         {"colour=toss\n", {}, "level=- seat=2"},
+        {"book=off\n", {}, "level=- book=off"},
+        {"book=off\n", {"--book=on"}, "level=-"},
         {"", {"--colour=red"}, "invalid value 'red' for --colour (black, white or toss)"},
     };
     for (const auto& c : cases) {
