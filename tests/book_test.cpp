@@ -120,6 +120,7 @@ TEST(Book, MovesAreFoundUnderEverySymmetryOfThePosition) {
         const Position turned(engine::symmetry(position.player(), k),
                               engine::symmetry(position.opponent(), k), position.mover());
         std::vector<BookMove> want;
+        want.reserve(expected.size());
         for (const BookMove& m : expected) {
             want.push_back({mapped(m.move, k), m.score});
         }
