@@ -1,7 +1,7 @@
 # Thin wrapper over the CMake presets: `make run` plays, `make test` runs every test.
 BUILD := build
 
-.PHONY: all build run test install deb asan bench train match fuzz soak format format-check \
+.PHONY: all build run test install deb asan bench train book match fuzz soak format format-check \
         sprt clean windows windows-zip windows-test tidy
 
 all: build
@@ -59,6 +59,15 @@ train:
 	cmake --build --preset train --parallel 2 --target orvanta_train
 	./build-train/orvanta_train --out engine/eval_weights.bin --work build-train/work $(TRAIN_ARGS)
 
+# Builds the opening book from Orvanta's own deep searches (about 20 minutes of one core) and
+# rewrites the committed engine/book.bin; BOOK_ARGS passes options to orvanta_book, e.g.
+# BOOK_ARGS="--in engine/book.bin --margin 200" to widen the book and keep its known leaves.
+BOOK_ARGS ?=
+book:
+	cmake --preset train
+	cmake --build --preset train --parallel 2 --target orvanta_book
+	./build-train/orvanta_book --out engine/book.bin $(BOOK_ARGS)
+
 # A match of Orvanta through GTP against another GTP engine (Debian's gtp-rhino from the grhino
 # package by default): MATCH_PAIRS random balanced openings, each played with both colours.
 MATCH_PAIRS ?= 8
@@ -77,23 +86,25 @@ match:
 # SPRT_MAX_GAMES are played.
 # Both play SPRT_LEVEL: the same node budget and depth, two games at a time. SPRT_TIME=1 gives
 # each side 1 s a move instead (GTP time_settings, whole seconds; the level's budget still caps
-# a move), one game at a time. SPRT_CANDIDATE_ARGS are added to the candidate's command line
-# (e.g. SPRT_CANDIDATE_ARGS=--threads=2 with REF=HEAD: two threads against one).
+# a move), one game at a time. SPRT_CANDIDATE_ARGS and SPRT_REFERENCE_ARGS are added to either
+# side's command line (with REF=HEAD: SPRT_CANDIDATE_ARGS=--threads=2 measures two threads
+# against one, SPRT_REFERENCE_ARGS=--book=off the book alone).
 REF ?= main
 SPRT_LEVEL ?= 10
 SPRT_TIME ?=
-SPRT_CANDIDATE_ARGS ?=
 SPRT_MAX_GAMES ?= 600
 SPRT_ELO0 ?= 0
 SPRT_ELO1 ?= 10
+SPRT_CANDIDATE_ARGS ?=
+SPRT_REFERENCE_ARGS ?=
 sprt:
 	cmake --preset bench
 	cmake --build --preset bench --parallel 2 --target sprt orvanta
 	reference=$$(bench/build_reference.sh $(REF)) && \
 	./build-bench/sprt --openings bench/openings.txt --max-games $(SPRT_MAX_GAMES) \
 	    --elo0 $(SPRT_ELO0) --elo1 $(SPRT_ELO1) $(if $(SPRT_TIME),--time $(SPRT_TIME)) \
-	    --candidate "build-bench/orvanta --gtp --level=$(SPRT_LEVEL)$(if $(SPRT_CANDIDATE_ARGS), $(SPRT_CANDIDATE_ARGS))" \
-	    --reference "$$reference --gtp --level=$(SPRT_LEVEL)"
+	    --candidate "build-bench/orvanta --gtp --level=$(SPRT_LEVEL) $(SPRT_CANDIDATE_ARGS)" \
+	    --reference "$$reference --gtp --level=$(SPRT_LEVEL) $(SPRT_REFERENCE_ARGS)"
 
 # Windows, cross-compiled with mingw-w64: build-windows/orvanta.exe, statically linked.
 VERSION := $(shell grep -o -m1 'orvanta VERSION [0-9.]*' CMakeLists.txt | cut -d' ' -f3)

@@ -141,8 +141,9 @@ const std::vector<Gtp::Command>& Gtp::commands() {
     return table;
 }
 
-Gtp::Gtp(int level, std::size_t hashBytes, std::function<std::chrono::nanoseconds()> clock)
-    : level_(level), search_(hashBytes), clock_(std::move(clock)) {}
+Gtp::Gtp(int level, std::size_t hashBytes, std::function<std::chrono::nanoseconds()> clock,
+         engine::Book book)
+    : level_(level), search_(hashBytes), book_(book), clock_(std::move(clock)) {}
 
 std::string Gtp::answer(std::string_view line) {
     std::vector<std::string> args = words(line);
@@ -238,6 +239,9 @@ int Gtp::chooseFor(engine::Colour colour, const engine::Position& position) {
         return engine::kPass;
     }
     platform::reseed();
+    if (const auto fromBook = bookMove(level_, book_, position)) {
+        return fromBook->move;
+    }
     std::function<bool()> stop;
     std::function<bool()> softStop;
     const auto side = static_cast<std::size_t>(colour == engine::Colour::kBlack ? 0 : 1);
@@ -351,9 +355,11 @@ Gtp::Reply Gtp::timeLeft(const Args& args) {
     return {true, ""};
 }
 
-int runGtp(int level, int hashMiB, int threads) {
+int runGtp(int level, int hashMiB, int threads, bool book) {
     auto& console = platform::console();
-    Gtp gtp(level, tableBytes(hashMiB), [&] { return console.steadyTime(); });
+    Gtp gtp(
+        level, tableBytes(hashMiB), [&] { return console.steadyTime(); },
+        book ? engine::builtinBook() : engine::Book());
     gtp.setThreads(threads);
     while (!gtp.done()) {
         const auto line = console.readLine();

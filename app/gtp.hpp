@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/book.hpp"
 #include "engine/game_state.hpp"
 #include "engine/search.hpp"
 #include "engine/time_manager.hpp"
@@ -23,8 +24,10 @@ namespace orvanta {
 // (Quarry) file the engine under Reversi; `reg_genmove` gives the move without playing it.
 class Gtp {
   public:
-    // `clock` measures the time a move takes, for `time_settings` and `time_left`.
-    Gtp(int level, std::size_t hashBytes, std::function<std::chrono::nanoseconds()> clock);
+    // `clock` measures the time a move takes, for `time_settings` and `time_left`. The strong
+    // levels play from `book` while the position is in it, at once.
+    Gtp(int level, std::size_t hashBytes, std::function<std::chrono::nanoseconds()> clock,
+        engine::Book book = {});
 
     // The answer to one line of input, blank line included; "" for a line without a command
     // (empty or a comment).
@@ -64,6 +67,7 @@ class Gtp {
 
     int level_;
     engine::Search search_;
+    engine::Book book_;
     std::function<std::chrono::nanoseconds()> clock_;
     engine::GameState game_;
     // How many entries of the game each `play` or `genmove` added (a pass put in before it
@@ -77,6 +81,6 @@ class Gtp {
 
 // `orvanta --gtp`: speaks the protocol on standard input and output until `quit` or the end of
 // the input. Returns the exit status: 0, or 1 when reading standard input failed.
-int runGtp(int level, int hashMiB, int threads);
+int runGtp(int level, int hashMiB, int threads, bool book);
 
 }  // namespace orvanta

@@ -65,6 +65,7 @@ int run(const Options& options) {
     auto game = std::make_unique<Game>();
     game->setCoach(options.coach);
     game->setThreads(options.threads);
+    game->setBook(options.book);
     const std::size_t hashBytes = tableBytes(options.hashMiB);
     if (options.coach) {
         game->setLevel(options.level.value_or(loadChoices(options.stateDirectory).level),
@@ -108,10 +109,11 @@ int launch(const std::vector<std::string>& arguments) {
         }
         if (options.gtp) {
             platform::fixSeeds(options.seed);
-            return runGtp(options.level.value_or(kMaxLevel), options.hashMiB, options.threads);
+            return runGtp(options.level.value_or(kMaxLevel), options.hashMiB, options.threads,
+                          options.book);
         }
         if (options.nboard) {
-            return runNboard(options.hashMiB, options.threads);
+            return runNboard(options.hashMiB, options.threads, options.book);
         }
         return run(options);
     } catch (const platform::OutputFailed& error) {

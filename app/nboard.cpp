@@ -18,6 +18,7 @@
 #include "app/nboard_ggf.hpp"
 #include "app/numbers.hpp"
 #include "platform/console.hpp"
+#include "players/engine_pc.hpp"
 
 namespace orvanta {
 
@@ -169,8 +170,8 @@ int nboardExactEmpties(int depth) {
 }
 
 Nboard::Nboard(std::size_t hashBytes, std::function<std::chrono::nanoseconds()> clock,
-               std::function<void(std::string_view)> send)
-    : search_(hashBytes), clock_(std::move(clock)), send_(std::move(send)) {}
+               std::function<void(std::string_view)> send, engine::Book book)
+    : search_(hashBytes), book_(book), clock_(std::move(clock)), send_(std::move(send)) {}
 
 void Nboard::error(const std::string& message) {
     send_("status error: " + message + "\n");
@@ -369,6 +370,15 @@ void Nboard::go(const std::function<bool()>& interrupted) {
         send_("=== PA\n");
         return;
     }
+    searchStart_ = clock_();
+    if (const auto fromBook =
+            depth_ >= kBookDepth ? bookMove(kMaxLevel, book_, position) : std::nullopt) {
+        const std::string time = nboard::seconds(clock_() - searchStart_);
+        send_("nodestats 0 " + time + "\n");
+        send_("=== " + nboard::moveName(fromBook->move) + "/" + nboard::eval(fromBook->score) +
+              "/" + time + "\n");
+        return;
+    }
     const engine::SearchResult result = search_.run(position, limits(interrupted));
     const std::string time = nboard::seconds(clock_() - searchStart_);
     send_("nodestats " + std::to_string(result.nodes) + " " + time + "\n");
@@ -376,7 +386,7 @@ void Nboard::go(const std::function<bool()>& interrupted) {
           "\n");
 }
 
-int runNboard(int hashMiB, int threads) {
+int runNboard(int hashMiB, int threads, bool book) {
     auto& console = platform::console();
     auto queue = std::make_shared<nboard::LineQueue>();
     std::thread reader([queue, &console] {
@@ -398,7 +408,8 @@ int runNboard(int hashMiB, int threads) {
     try {
         Nboard nboard(
             tableBytes(hashMiB), [&console] { return console.steadyTime(); },
-            [&console](std::string_view text) { console.write(text); });
+            [&console](std::string_view text) { console.write(text); },
+            book ? engine::builtinBook() : engine::Book());
         nboard.setThreads(threads);
         const std::function<bool()> interrupted = [&queue] { return queue->waiting(); };
         while (!nboard.done()) {

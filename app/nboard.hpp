@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/book.hpp"
 #include "engine/game_state.hpp"
 #include "engine/search.hpp"
 
@@ -19,9 +20,10 @@ namespace orvanta {
 //   set contempt N      accepted (whole centi-discs); a draw scores 0 whatever it says
 //   move F5[/eval/time] plays a move (PA: a pass) in the game
 //   hint N              -> search PV EVAL 0 DEPTH lines for the best N moves, then "status"
-//   go                  -> === MOVE/EVAL/SECONDS: the move to play, which is not played
+//   go                  -> === MOVE/EVAL/SECONDS: the move to play, which is not played (a
+//                          book move at once from depth kBookDepth)
 //   ping N              -> pong N, once everything before it is done
-//   learn               -> learned (there is no book to learn in)
+//   learn               -> learned (the book is fixed: nothing is learnt)
 //   quit                ends the session
 // Evals are in discs from the mover's side (2.00); DEPTH is the plies searched, or 100% for a
 // score solved exactly to the end. A PV is its moves joined by '-' (F5-D6-C3; PA a pass). Long
@@ -30,8 +32,10 @@ namespace orvanta {
 class Nboard {
   public:
     // `send` writes one line of the engine's (with its line end); `clock` measures searches.
+    // `go` plays the best move of `book` while the position is in it and the depth is at least
+    // kBookDepth.
     Nboard(std::size_t hashBytes, std::function<std::chrono::nanoseconds()> clock,
-           std::function<void(std::string_view)> send);
+           std::function<void(std::string_view)> send, engine::Book book = {});
 
     // Carries out one line. `interrupted`, when given, is polled during searches: true ends the
     // search at once, and the command answers with what was found so far.
@@ -55,6 +59,7 @@ class Nboard {
     engine::SearchLimits limits(const std::function<bool()>& interrupted);
 
     engine::Search search_;
+    engine::Book book_;
     std::function<std::chrono::nanoseconds()> clock_;
     std::function<void(std::string_view)> send_;
     engine::GameState game_;
@@ -68,6 +73,8 @@ class Nboard {
     // The depth before any `set depth`, and the deepest one.
     static constexpr int kDefaultDepth = 8;
     static constexpr int kMaxDepth = 60;
+    // The shallowest depth that plays from the book: that of the first level that does.
+    static constexpr int kBookDepth = 9;
 };
 
 // The empty squares from which a search at NBoard depth `depth` solves the position exactly:
@@ -78,6 +85,6 @@ int nboardExactEmpties(int depth);
 // `orvanta --nboard`: speaks the protocol on standard input and output until `quit` or the end
 // of the input. One thread reads the lines into a queue while this one carries them out, so that
 // a line arriving during a search ends it. Returns 0, or 1 when reading standard input failed.
-int runNboard(int hashMiB, int threads);
+int runNboard(int hashMiB, int threads, bool book);
 
 }  // namespace orvanta

@@ -37,6 +37,7 @@ enum Id : int {
     kNboard,
     kReview,
     kGame,
+    kBook,
 };
 
 // What an option's value is, and where it goes.
@@ -45,7 +46,7 @@ enum class Kind {
     kWhole,    // a whole number from `low` to `high`
     kDecimal,  // a decimal from `low` to `high`: digits with one point at most
     kText,     // any text but the empty one
-    kChoice,   // one of `choices`
+    kChoice,   // one of `choices` (two or three)
 };
 
 // A value as parsed, for the option's setter.
@@ -74,7 +75,7 @@ struct OptionInfo {
 };
 
 // One table drives the parser, the messages and the usage text.
-const std::array<OptionInfo, 21> kOptionTable = {{
+const std::array<OptionInfo, 22> kOptionTable = {{
     {"help", kHelp, nullptr, "show this help and exit", false, Kind::kFlag,
      [](Options& o, const Value&) { o.help = true; }},
     {"version", kVersion, nullptr, "show the version and exit", false, Kind::kFlag,
@@ -162,6 +163,17 @@ const std::array<OptionInfo, 21> kOptionTable = {{
      "",
      {},
      1},
+    {"book",
+     kBook,
+     "on|off",
+     "the strong levels play from the opening book",
+     true,
+     Kind::kChoice,
+     [](Options& o, const Value& v) { o.book = v.whole == 0; },
+     0,
+     0,
+     "",
+     {"on", "off"}},
 }};
 
 const OptionInfo& describe(Id id) {
@@ -184,8 +196,10 @@ std::string expected(const OptionInfo& option) {
                    (option.high == option.low + 1 && *option.noun == '\0' ? " or " : " to ") +
                    std::to_string(option.high);
         case Kind::kChoice:
-            return std::string(option.choices[0]) + ", " + option.choices[1] + " or " +
-                   option.choices[2];
+            return option.choices[2] == nullptr
+                       ? std::string(option.choices[0]) + " or " + option.choices[1]
+                       : std::string(option.choices[0]) + ", " + option.choices[1] + " or " +
+                             option.choices[2];
         case Kind::kText:
         case Kind::kFlag:
             break;
@@ -240,7 +254,9 @@ bool apply(const OptionInfo& option, std::string_view text, Options& options) {
             }
             break;
         case Kind::kChoice: {
-            const auto chosen = std::find(option.choices.begin(), option.choices.end(), text);
+            const auto chosen = std::find_if(
+                option.choices.begin(), option.choices.end(),
+                [text](const char* choice) { return choice != nullptr && text == choice; });
             if (chosen == option.choices.end()) {
                 return false;
             }

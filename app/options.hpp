@@ -56,6 +56,8 @@ struct Options {
     std::optional<Seat> seat;
     // Ignore the user's configuration file.
     bool noConfig = false;
+    // The strong levels play from the opening book (GTP and NBoard too); --book=off: never.
+    bool book = true;
     // Not an option: where player mode keeps the last choices ("": nowhere). The launch sets it.
     std::string stateDirectory;
 

@@ -56,8 +56,10 @@ void Game::setCoach(bool on) {
 }
 
 void Game::seat(PlayMode mode, std::optional<std::int32_t> humanColour) {
-    const auto human = [this] { return std::make_unique<Player>(level_, search_.get(), coach_); };
-    const auto computer = [this] { return makeComputer(level_, search_.get()); };
+    const auto human = [this] {
+        return std::make_unique<Player>(level_, search_.get(), coach_, book_);
+    };
+    const auto computer = [this] { return makeComputer(level_, search_.get(), book_); };
     if (search_) {
         search_->clear();  // every game is played as if it were the first
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "board/board.hpp"
+#include "engine/book.hpp"
 #include "engine/search.hpp"
 #include "game/history.hpp"
 #include "game/record.hpp"
@@ -46,6 +47,8 @@ class Game {
     // Player mode for the games to come: the human seats mark legal moves and know hint, undo
     // and help; "undo" takes moves back; a finished game is reviewed.
     void setCoach(bool on);
+    // Whether the computer's strong levels play from the built-in opening book (on unless told).
+    void setBook(bool on) { book_ = on ? engine::builtinBook() : engine::Book(); }
 
     const Board& board() const { return board_; }
     const History& history() const { return history_; }
@@ -78,6 +81,7 @@ class Game {
     int threads_ = 1;
     bool coach_ = false;
     std::unique_ptr<engine::Search> search_;  // from level 1, and in player mode
+    engine::Book book_ = engine::builtinBook();
 };
 
 }  // namespace orvanta

@@ -49,10 +49,36 @@ engine::SearchResult chooseMove(int level, engine::Search& search, const engine:
     return search.run(position, limits);
 }
 
+std::optional<engine::SearchResult> bookMove(int level, const engine::Book& book,
+                                             const engine::Position& position) {
+    if (level < kFirstBookLevel) {
+        return std::nullopt;
+    }
+    const auto moves = book.moves(position);
+    if (moves.empty()) {
+        return std::nullopt;
+    }
+    std::size_t choices = 1;
+    if (level < kMaxLevel) {
+        while (choices < moves.size() && moves[choices].score >= moves[0].score - kBookSpread) {
+            ++choices;
+        }
+    }
+    const engine::BookMove& chosen = moves[choices == 1 ? 0 : platform::generator()() % choices];
+    return engine::SearchResult{chosen.move, chosen.score, 0, false, 0, {chosen.move}};
+}
+
 Point EnginePC::select(Board& board, std::int32_t colour) {
     platform::reseed();
-    const engine::SearchResult result = chooseMove(level_, search_, positionOf(board, colour));
-    if (console().testMode()) {
+    const engine::Position position = positionOf(board, colour);
+    const auto fromBook = bookMove(level_, book_, position);
+    const engine::SearchResult result =
+        fromBook ? *fromBook : chooseMove(level_, search_, position);
+    if (console().testMode() && fromBook) {
+        console().write(" : \n : -- level ", level_, ", book, score ", discs(result.score),
+                        ", move ", engine::squareName(result.move));
+        console().endLine(2);
+    } else if (console().testMode()) {
         std::string pv;
         for (const int move : result.pv) {
             pv.append(" ").append(engine::squareName(move));
@@ -67,11 +93,11 @@ Point EnginePC::select(Board& board, std::int32_t colour) {
     return square;
 }
 
-std::unique_ptr<Turn> makeComputer(int level, engine::Search* search) {
+std::unique_ptr<Turn> makeComputer(int level, engine::Search* search, engine::Book book) {
     if (level == 0) {
         return std::make_unique<PC>();
     }
-    return std::make_unique<EnginePC>(level, *search);
+    return std::make_unique<EnginePC>(level, *search, book);
 }
 
 }  // namespace orvanta

@@ -47,7 +47,7 @@ std::optional<Point> Player::choiceOf(const std::optional<platform::Word>& word,
         return Point(0, 0);
     }
     if (word->is("auto") || word->is("p")) {
-        return makeComputer(level_, search_)->select(board, colour);
+        return makeComputer(level_, search_, book_)->select(board, colour);
     }
     return std::nullopt;
 }

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "engine/book.hpp"
 #include "engine/search.hpp"
 #include "platform/console.hpp"
 #include "players/turn.hpp"
@@ -10,7 +11,7 @@ namespace orvanta {
 
 // The human's seat: draws the board, prompts and reads one word per prompt. A square such as f5
 // is tested and returned when legal; "auto" or "p" hands this one move to the computer of the
-// given level; "out", or the end of input, returns the quit point (0, 0).
+// given level (from its book too); "out", or the end of input, returns the quit point (0, 0).
 //
 // In player mode (`coach`) the board marks the legal squares, the prompt names the colour to
 // move and the disc counts, and three more words are known: "hint" lists every legal move with
@@ -18,8 +19,9 @@ namespace orvanta {
 // "help" explains the words. Any other word gets one line naming the words.
 class Player final : public Turn {
   public:
-    explicit Player(int level = 0, engine::Search* search = nullptr, bool coach = false)
-        : level_(level), search_(search), coach_(coach) {}
+    explicit Player(int level = 0, engine::Search* search = nullptr, bool coach = false,
+                    engine::Book book = {})
+        : level_(level), search_(search), coach_(coach), book_(book) {}
     Point select(Board& board, std::int32_t colour) override;
 
   private:
@@ -33,6 +35,7 @@ class Player final : public Turn {
     int level_;
     engine::Search* search_;  // needed from level 1, and for hints
     bool coach_;
+    engine::Book book_;
 };
 
 }  // namespace orvanta

@@ -136,7 +136,8 @@ std::string describe(const std::variant<Options, UsageError>& parsed) {
     const Options& o = std::get<Options>(parsed);
     return "level=" + (o.level ? std::to_string(*o.level) : "-") + (o.coach ? " coach" : "") +
            (o.seat ? " seat=" + std::to_string(static_cast<int>(*o.seat)) : "") +
-           (o.gtp ? " gtp" : "") + (o.threads != 1 ? " threads=" + std::to_string(o.threads) : "");
+           (o.gtp ? " gtp" : "") + (o.threads != 1 ? " threads=" + std::to_string(o.threads) : "") +
+           (o.book ? "" : " book=off");
 }
 
 TEST(Config, ItsOptionsComeBeforeTheCommandLineAndABadLineIsNamed) {
@@ -162,6 +163,8 @@ TEST(Config, ItsOptionsComeBeforeTheCommandLineAndABadLineIsNamed) {
         {"threads=2\n", {}, "level=- threads=2"},
         {"threads=2\n", {"--threads=64"}, "level=- threads=64"},
         {"threads=0\n", {}, "@:1: invalid value '0' for --threads (1 to 64)"},
+        {"book=off\n", {}, "level=- book=off"},
+        {"book=off\n", {"--book=on"}, "level=-"},
         {"", {"--colour=red"}, "invalid value 'red' for --colour (black, white or toss)"},
     };
     for (const auto& c : cases) {

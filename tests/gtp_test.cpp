@@ -17,6 +17,7 @@ const std::string kGtp = ORVANTA_SESSIONS_DIR "/../gtp/";
 struct GtpTranscript {
     const char* name;
     int level;
+    bool book = true;
 };
 
 class GtpSession : public ::testing::TestWithParam<GtpTranscript> {};
@@ -24,7 +25,7 @@ class GtpSession : public ::testing::TestWithParam<GtpTranscript> {};
 TEST_P(GtpSession, AnswersAsItsTranscriptSays) {
     testing::ConsoleTest console(testing::readFile(kGtp + GetParam().name + ".in"));
     platform::fixSeeds(1);
-    EXPECT_EQ(runGtp(GetParam().level, 1, 1), 0);
+    EXPECT_EQ(runGtp(GetParam().level, 1, 1, GetParam().book), 0);
     platform::fixSeeds(std::nullopt);
     const std::string expected = kGtp + GetParam().name + ".out";
     if (std::getenv("ORVANTA_UPDATE_SESSIONS") != nullptr) {
@@ -36,8 +37,11 @@ TEST_P(GtpSession, AnswersAsItsTranscriptSays) {
 INSTANTIATE_TEST_SUITE_P(Transcripts, GtpSession,
                          ::testing::Values(GtpTranscript{"protocol", 10},
                                            GtpTranscript{"passes", 10}, GtpTranscript{"genmove", 1},
-                                           GtpTranscript{"genmove_strong", 10},
-                                           GtpTranscript{"quarry", 3}, GtpTranscript{"games", 6}),
+                                           // Searches under time control, out of the book.
+                                           GtpTranscript{"genmove_strong", 10, false},
+                                           // Book moves, chosen among near equals with seed 1.
+                                           GtpTranscript{"book", 9}, GtpTranscript{"quarry", 3},
+                                           GtpTranscript{"games", 6}),
                          [](const auto& test) { return std::string(test.param.name); });
 
 TEST(RealProgramGtp, SpeaksOnlyTheProtocolAndEndsWithTheInput) {

@@ -242,7 +242,7 @@ TEST(NboardAnalysis, ALongSearchSaysNowAndThenThatItGoesOn) {
 // The real thing: lines read in a thread of their own, a line during a search ends it.
 std::vector<std::string> threadedSession(const std::string& input) {
     testing::ConsoleTest console(input);
-    EXPECT_EQ(runNboard(1, 1), 0);
+    EXPECT_EQ(runNboard(1, 1, true), 0);
     return linesOf(console.host.output());
 }
 

@@ -21,7 +21,7 @@ std::string describe(const Options& o) {
            "width=" + std::to_string(o.ambiguousWidth) +
            " seed=" + (o.seed ? std::to_string(*o.seed) : "-") +
            " pause=" + std::to_string(o.pauseScale.value_or(1)) + " charset=" + o.charset +
-           (o.testMode ? " test" : "") + " record=" + o.record;
+           (o.testMode ? " test" : "") + " record=" + o.record + (o.book ? "" : " book=off");
 }
 
 TEST(Options, EachOptionSetsItsFieldAndEveryBadUseIsNamed) {
@@ -69,6 +69,10 @@ TEST(Options, EachOptionSetsItsFieldAndEveryBadUseIsNamed) {
         {{"-x"}, "invalid option -- 'x'"},
         {{"play"}, "unexpected argument 'play'"},
         {{"-V", "--", "-h"}, "unexpected argument '-h'"},
+        {{"--book=off"}, plain + " book=off"},
+        {{"--book=off", "--bo", "on"}, plain},
+        {{"--book=On"}, "invalid value 'On' for --book (on or off)"},
+        {{"--book="}, "invalid value '' for --book (on or off)"},
     };
     for (const auto& c : cases) {
         const auto parsed = parseOptions(c.args);
