@@ -196,7 +196,7 @@ class Endgame {
         // The caller gave up (budget or stop): every thread's search ends.
         std::atomic<bool> abandoned{false};
         std::atomic<std::uint64_t> reported{0};  // nodes counted by all threads so far
-        const SolveBudget noBudget;              // the helpers': only the caller watches the budget
+        const SolveBudget noBudget{};            // the helpers': only the caller watches the budget
     };
     // Thrown through a thread's search when a split point above it is cut or the solve is
     // abandoned.

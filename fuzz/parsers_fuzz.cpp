@@ -1,6 +1,7 @@
 // libFuzzer harness for the parsers of untrusted text. The first byte chooses the parser, the
 // rest is its input. Each must return (no crash, no hang) and keep its promises. The first byte
-// modulo 8 picks the parser; 7 is shared by locale names and, when bit 3 is set too, book files.
+// modulo 8 picks the parser; 7 is shared, and its bits 3 and 4 choose among locale names (0),
+// book files (1), the trainer's block files (2) and the trainer's arguments (3).
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +17,8 @@
 #include "engine/book.hpp"
 #include "game/ggf_reader.hpp"
 #include "platform/terminal.hpp"
+#include "train/arguments.hpp"
+#include "train/checkpoint.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) {
@@ -122,32 +125,71 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         default:
-            if ((data[0] & 8) != 0) {  // a book file: one it accepts is written back the same
-                const std::vector<unsigned char> bytes(data + 1, data + size);
-                for (const bool partial : {false, true}) {
-                    const auto book = orvanta::engine::Book::read(bytes, partial);
-                    if (!book) {
-                        continue;
-                    }
-                    std::vector<orvanta::engine::BookRecord> records;
-                    for (std::size_t i = 0; i < book->size(); ++i) {
-                        records.push_back(book->record(i));
-                        const orvanta::engine::Position p(records.back().key.player,
-                                                          records.back().key.opponent,
-                                                          orvanta::engine::Colour::kBlack);
-                        if (book->find(p) != records.back()) {
+            switch ((data[0] >> 3) % 4) {
+                case 1: {  // a book file: one it accepts is written back the same
+                    const std::vector<unsigned char> bytes(data + 1, data + size);
+                    for (const bool partial : {false, true}) {
+                        const auto book = orvanta::engine::Book::read(bytes, partial);
+                        if (!book) {
+                            continue;
+                        }
+                        std::vector<orvanta::engine::BookRecord> records;
+                        for (std::size_t i = 0; i < book->size(); ++i) {
+                            records.push_back(book->record(i));
+                            const orvanta::engine::Position p(records.back().key.player,
+                                                              records.back().key.opponent,
+                                                              orvanta::engine::Colour::kBlack);
+                            if (book->find(p) != records.back()) {
+                                std::abort();
+                            }
+                            book->moves(p);
+                        }
+                        if (orvanta::engine::writeBook(records) != bytes) {
                             std::abort();
                         }
-                        book->moves(p);
                     }
-                    if (orvanta::engine::writeBook(records) != bytes) {
+                    break;
+                }
+                case 2: {  // a trainer's block file, with the key it carries: one it accepts
+                           // is written back the same
+                    const std::vector<unsigned char> bytes(data + 1, data + size);
+                    std::uint64_t key = 0;
+                    for (std::size_t i = 0; i < 8 && 8 + i < bytes.size(); ++i) {
+                        key |= std::uint64_t{bytes[8 + i]} << (8 * i);
+                    }
+                    if (const auto games = orvanta::train::readBlockBytes(bytes, key)) {
+                        if (orvanta::train::blockBytes(key, *games) != bytes) {
+                            std::abort();
+                        }
+                    }
+                    orvanta::train::readWeightsCheckpointBytes(bytes, key);
+                    break;
+                }
+                case 3: {  // the trainer's arguments, separated by NUL bytes: a shard accepted
+                           // is one of its count
+                    std::vector<std::string> arguments = {"orvanta_train"};
+                    for (std::size_t from = 0; from <= text.size();) {
+                        const std::size_t end = std::min(text.find('\0', from), text.size());
+                        arguments.push_back(text.substr(from, end - from));
+                        from = end + 1;
+                    }
+                    std::vector<const char*> argv;
+                    for (const std::string& a : arguments) {
+                        argv.push_back(a.c_str());
+                    }
+                    const auto options = orvanta::train::parseTrainArguments(
+                        static_cast<int>(argv.size()), argv.data());
+                    if (options && (options->shard.index < 0 || options->shard.count < 1 ||
+                                    options->shard.index >= options->shard.count ||
+                                    options->threads < 1 || options->blockGames < 1)) {
                         std::abort();
                     }
+                    break;
                 }
-                break;
+                default:  // a locale name from the environment
+                    orvanta::platform::isEastAsianLocale(
+                        orvanta::platform::charsetFromLocaleName(text));
             }
-            // a locale name from the environment
-            orvanta::platform::isEastAsianLocale(orvanta::platform::charsetFromLocaleName(text));
     }
     return 0;
 }
