@@ -220,9 +220,10 @@ TEST(TrainArguments, ShardsAndNumbersAreCheckedWhole) {
         int index;
         int count;
     } cases[] = {
-        {{"--shard", "0/2"}, true, 0, 2},
-        {{"--shard=3/4"}, true, 3, 4},
-        {{"--shard=4/4"}, false, 0, 0},
+        {{"--shard", "1/2"}, true, 0, 2},
+        {{"--shard=4/4"}, true, 3, 4},
+        {{"--shard=5/4"}, false, 0, 0},
+        {{"--shard=0/4"}, false, 0, 0},
         {{"--shard=-1/4"}, false, 0, 0},
         {{"--shard=1/0"}, false, 0, 0},
         {{"--shard=1"}, false, 0, 0},

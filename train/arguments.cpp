@@ -44,11 +44,11 @@ std::optional<Shard> parseShard(std::string_view text) {
         return std::nullopt;
     }
     const auto count = parseInt(text.substr(slash + 1), 1, kMaxShards);
-    const auto index = parseInt(text.substr(0, slash), 0, kMaxShards - 1);
-    if (!count || !index || *index >= *count) {
+    const auto number = parseInt(text.substr(0, slash), 1, kMaxShards);
+    if (!count || !number || *number > *count) {
         return std::nullopt;
     }
-    return Shard{*index, *count};
+    return Shard{*number - 1, *count};
 }
 
 std::optional<TrainOptions> parseTrainArguments(int argc, const char* const* argv) {

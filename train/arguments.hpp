@@ -7,7 +7,8 @@
 
 namespace orvanta::train {
 
-// "I/N" with 0 <= I < N <= 1000000; nothing otherwise.
+// "I/N", shard I of N counted from 1 (as job arrays and the book's builder count them), with
+// 1 <= I <= N <= 1000000; nothing otherwise.
 std::optional<Shard> parseShard(std::string_view text);
 
 // The trainer's command line (each option as `--name value` or `--name=value`); nothing when

@@ -273,7 +273,7 @@ int train(const TrainOptions& options) {
             return 1;
         }
         if (sharded) {
-            std::printf("shard %d/%d of round %zu done after %.0f s\n", options.shard.index,
+            std::printf("shard %d/%d of round %zu done after %.0f s\n", options.shard.index + 1,
                         options.shard.count, r + 1, elapsed(start));
             return 0;
         }

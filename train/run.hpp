@@ -8,7 +8,7 @@
 namespace orvanta::train {
 
 // Which part of the work one process takes: the blocks of games whose number is `index`
-// modulo `count`.
+// modulo `count` (`index` from 0; the command line counts shards from 1).
 struct Shard {
     int index = 0;
     int count = 1;
