@@ -138,7 +138,8 @@ bool playMissing(const RoundWork& work, const std::vector<unsigned char>& weight
         }
         const BlockGames games = playBlock(work, b, weights, options.threads, stats);
         if (!writeFileAtomically(work.blockPath(b), blockBytes(work.key, games))) {
-            std::fprintf(stderr, "orvanta_train: cannot write %s\n", work.blockPath(b).c_str());
+            std::fprintf(stderr, "orvanta_train: cannot write %s\n",
+                         work.blockPath(b).string().c_str());
             return false;
         }
         ++played;
@@ -293,7 +294,7 @@ int train(const TrainOptions& options) {
             if (!writeFileAtomically(work.weightsPath(),
                                      weightsCheckpointBytes(fitKey(work.key), weights))) {
                 std::fprintf(stderr, "orvanta_train: cannot write %s\n",
-                             work.weightsPath().c_str());
+                             work.weightsPath().string().c_str());
                 return 1;
             }
             std::printf("  fit on %zu positions, %.0f s\n", data.size(), elapsed(start));
