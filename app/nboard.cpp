@@ -19,6 +19,7 @@
 #include "app/numbers.hpp"
 #include "platform/console.hpp"
 #include "players/engine_pc.hpp"
+#include "players/levels.hpp"
 
 namespace orvanta {
 
