@@ -13,18 +13,6 @@ namespace {
 
 constexpr std::size_t kMiB = std::size_t{1} << 20;
 
-// Every n-th position of seeded random games that has a move, with its empties in [low, high].
-std::vector<Position> samplePositions(unsigned seed, int games, int every, int low, int high) {
-    std::vector<Position> chosen;
-    int seen = 0;
-    for (const Position& p : testing::randomGamePositions(seed, games)) {
-        if (p.moves() != 0 && p.empties() >= low && p.empties() <= high && ++seen % every == 0) {
-            chosen.push_back(p);
-        }
-    }
-    return chosen;
-}
-
 // The squares of each shape, digit by digit, as drawn in patterns.hpp; and each extraction
 // against reading those squares one by one.
 TEST(EnginePatterns, ReadTheirSquaresInDigitOrder) {
@@ -100,7 +88,7 @@ TEST(EngineSearch, FindsTheValuesOfPlainSearchAndTheSolver) {
         [](Bitboard p, Bitboard o) { return evaluate(p, o, builtinWeights()); });
     TranspositionTable solveTable(kMiB);
     for (const Case& c : cases) {
-        for (const Position& p : samplePositions(3, 6, 9, c.low, c.high)) {
+        for (const Position& p : testing::samplePositions(3, 6, 9, c.low, c.high)) {
             Search search(kMiB);
             const SearchResult r = search.run(p, c.limits);
             ASSERT_NE(p.moves() & bit(r.move), 0u) << p.text();
@@ -138,7 +126,7 @@ TEST(EngineSearch, IsDeterministicAndKeepsToItsBudget) {
         {14, {.depth = 6, .exactEmpties = 18, .nodes = 50000}, 0},
     };
     for (const Case& c : cases) {
-        for (const Position& p : samplePositions(9, 4, 19, c.low, 50)) {
+        for (const Position& p : testing::samplePositions(9, 4, 19, c.low, 50)) {
             std::vector<SearchResult> results;
             for (const Isa isa : {Isa::kPortable, Isa::kAvx2}) {
                 if (isaSupported(isa)) {
@@ -162,7 +150,7 @@ TEST(EngineSearch, IsDeterministicAndKeepsToItsBudget) {
 // A stop at its first poll leaves the last iteration finished before it; rootScores lists
 // every move, best first, with exact scores once its depth reaches the end.
 TEST(EngineSearch, StopsOnRequestAndScoresEveryRootMove) {
-    const Position p = samplePositions(4, 2, 5, 24, 40).front();
+    const Position p = testing::samplePositions(4, 2, 5, 24, 40).front();
     Search search(kMiB);
     const SearchResult stopped = search.run(p, {.depth = 30, .stop = [] { return true; }});
     search.clear();
@@ -172,7 +160,7 @@ TEST(EngineSearch, StopsOnRequestAndScoresEveryRootMove) {
     EXPECT_EQ(stopped.score, finished.score);
 
     TranspositionTable table(kMiB);
-    for (const Position& q : samplePositions(6, 8, 11, 6, 9)) {
+    for (const Position& q : testing::samplePositions(6, 8, 11, 6, 9)) {
         const auto scores = search.rootScores(q, q.empties());
         ASSERT_EQ(scores.size(), static_cast<std::size_t>(popcount(q.moves())));
         for (std::size_t i = 0; i < scores.size(); ++i) {

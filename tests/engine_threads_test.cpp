@@ -22,18 +22,6 @@ SolveResult solveOn(int threads, const Position& position, TranspositionTable& t
     return solve(position, alpha, beta, table, budget);
 }
 
-// Every n-th position of seeded random games that has a move, with its empties in [low, high].
-std::vector<Position> samplePositions(unsigned seed, int games, int every, int low, int high) {
-    std::vector<Position> chosen;
-    int seen = 0;
-    for (const Position& p : testing::randomGamePositions(seed, games)) {
-        if (p.moves() != 0 && p.empties() >= low && p.empties() <= high && ++seen % every == 0) {
-            chosen.push_back(p);
-        }
-    }
-    return chosen;
-}
-
 // FFO positions 1 to 7 (14 empties) on several threads, each from an empty table and then again
 // on the table the others left: the listed score, and a move the list gives that score.
 TEST(EngineThreads, SolveTheFirstFfoPositionsExactly) {
@@ -62,7 +50,7 @@ TEST(EngineThreads, SolveTheFirstFfoPositionsExactly) {
 // score of the single-threaded one, with a full window and with null windows on either side of
 // it (nodes whose moves are shared and then cut), and a move that reaches the score.
 TEST(EngineThreads, SolveAgreesWithOneThread) {
-    const auto positions = samplePositions(31, 60, 11, 14, 16);
+    const auto positions = testing::samplePositions(31, 60, 11, 14, 16);
     ASSERT_GE(positions.size(), 12u);
     TranspositionTable table(4 * kMiB);
     for (const Position& p : positions) {
@@ -89,7 +77,7 @@ TEST(EngineThreads, SolveAgreesWithOneThread) {
 // reports the nodes of both and leaves only true results: the table then solves the position
 // exactly.
 TEST(EngineThreads, AnAbandonedSolveLeavesATrueTable) {
-    const Position p = samplePositions(5, 20, 7, 18, 18).front();
+    const Position p = testing::samplePositions(5, 20, 7, 18, 18).front();
     TranspositionTable reference(4 * kMiB);
     const int exact = solveOn(1, p, reference).score;
     const std::thread::id caller = std::this_thread::get_id();
@@ -125,7 +113,7 @@ TEST(EngineThreads, SearchPlaysLegalMovesStopsWhenToldAndSolvesExactly) {
     bool elsewhere = false;
     Search search(4 * kMiB);
     search.setThreads(2);
-    for (const Position& p : samplePositions(12, 6, 13, 24, 50)) {
+    for (const Position& p : testing::samplePositions(12, 6, 13, 24, 50)) {
         const SearchResult r = search.run(p, {.depth = 8});
         ASSERT_FALSE(r.pv.empty());
         EXPECT_EQ(r.pv.front(), r.move);
@@ -149,7 +137,7 @@ TEST(EngineThreads, SearchPlaysLegalMovesStopsWhenToldAndSolvesExactly) {
     EXPECT_FALSE(elsewhere);
 
     TranspositionTable table(4 * kMiB);
-    for (const Position& p : samplePositions(13, 20, 11, 14, 16)) {
+    for (const Position& p : testing::samplePositions(13, 20, 11, 14, 16)) {
         const SearchResult r = search.run(p, {.depth = 4, .exactEmpties = 16});
         ASSERT_TRUE(r.exact);
         const int exact = solveOn(1, p, table).score;

@@ -34,4 +34,17 @@ inline std::vector<engine::Position> randomGamePositions(unsigned seed, int game
     return positions;
 }
 
+// Every n-th position of seeded random games that has a move, with its empties in [low, high].
+inline std::vector<engine::Position> samplePositions(unsigned seed, int games, int every, int low,
+                                                     int high) {
+    std::vector<engine::Position> chosen;
+    int seen = 0;
+    for (const engine::Position& p : randomGamePositions(seed, games)) {
+        if (p.moves() != 0 && p.empties() >= low && p.empties() <= high && ++seen % every == 0) {
+            chosen.push_back(p);
+        }
+    }
+    return chosen;
+}
+
 }  // namespace orvanta::testing
