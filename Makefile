@@ -88,8 +88,13 @@ match:
 # each side 1 s a move instead (GTP time_settings, whole seconds; the level's budget still caps
 # a move), one game at a time. SPRT_CANDIDATE_ARGS and SPRT_REFERENCE_ARGS are added to either
 # side's command line (with REF=HEAD: SPRT_CANDIDATE_ARGS=--threads=2 measures two threads
-# against one, SPRT_REFERENCE_ARGS=--book=off the book alone).
+# against one, SPRT_REFERENCE_ARGS=--book=off the book alone). CAND=REVISION plays a built
+# revision instead of this tree, and SPRT_LOG=FILE keeps every finished pair in FILE: run again
+# with the same settings, the match resumes where it stopped (with CAND and REF pinned to
+# revisions, a match of many hours can be taken up in several sittings).
 REF ?= main
+CAND ?=
+SPRT_LOG ?=
 SPRT_LEVEL ?= 10
 SPRT_TIME ?=
 SPRT_MAX_GAMES ?= 600
@@ -101,9 +106,11 @@ sprt:
 	cmake --preset bench
 	cmake --build --preset bench --parallel 2 --target sprt orvanta
 	reference=$$(bench/build_reference.sh $(REF)) && \
+	candidate=$(if $(CAND),$$(bench/build_reference.sh $(CAND)),build-bench/orvanta) && \
 	./build-bench/sprt --openings bench/openings.txt --max-games $(SPRT_MAX_GAMES) \
 	    --elo0 $(SPRT_ELO0) --elo1 $(SPRT_ELO1) $(if $(SPRT_TIME),--time $(SPRT_TIME)) \
-	    --candidate "build-bench/orvanta --gtp --level=$(SPRT_LEVEL) $(SPRT_CANDIDATE_ARGS)" \
+	    $(if $(SPRT_LOG),--log $(SPRT_LOG)) \
+	    --candidate "$$candidate --gtp --level=$(SPRT_LEVEL) $(SPRT_CANDIDATE_ARGS)" \
 	    --reference "$$reference --gtp --level=$(SPRT_LEVEL) $(SPRT_REFERENCE_ARGS)"
 
 # Windows, cross-compiled with mingw-w64: build-windows/orvanta.exe, statically linked.

@@ -21,5 +21,5 @@ fi
 cmake -S "$src" -B "$out" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
     -DORVANTA_TESTS=OFF -DORVANTA_BENCH=OFF >&2
 cmake --build "$out" --parallel 2 --target orvanta >&2
-echo "reference $ref = $(git -C "$src" log -1 --format='%h %s')" >&2
+echo "built $ref = $(git -C "$src" log -1 --format='%h %s')" >&2
 echo "$out/orvanta"

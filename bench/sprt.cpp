@@ -5,16 +5,21 @@
 //
 // Usage: sprt --openings FILE --candidate "CMD" --reference "CMD" [--time SECONDS]
 //             [--concurrency N] [--max-games N] [--elo0 E] [--elo1 E] [--alpha A] [--beta B]
+//             [--log FILE]
 //        sprt --make-openings N [--seed S]     (writes N balanced openings to standard output)
 // Commands are split at blanks (no shell). Without --time both play by their own budget (the
 // same --level gives both the same node budget and depth); with --time each is told
 // `time_settings 0 SECONDS 1`, SECONDS a move, and one game is played at a time by default,
-// else two. Exit status: 0 decided or played out, 1 an engine failed, 2 bad arguments.
+// else two. With --log, every finished pair is added to FILE, and a FILE of the same match
+// already there is resumed: its pairs count and their openings are not played again (a match of
+// many hours can be stopped and taken up later; pin both commands to built revisions).
+// Exit status: 0 decided or played out, 1 an engine failed, 2 bad arguments or log.
 #include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -25,6 +30,7 @@
 #include <vector>
 
 #include "bench/gtp_engine.hpp"
+#include "bench/sprt_log.hpp"
 #include "bench/sprt_stats.hpp"
 #include "engine/symmetry.hpp"
 
@@ -33,6 +39,7 @@ namespace {
 
 struct Options {
     std::string openings;
+    std::string log;
     std::string commands[2];  // candidate, reference
     int time = 0;             // whole seconds a move (as GTP has it); 0: the engines' own budgets
     int concurrency = 0;      // 0: 1 when timed, else 2
@@ -66,6 +73,8 @@ std::optional<Options> parse(int argc, char** argv, std::string& error) {
         const std::string value = argv[i + 1];
         if (flag == "--openings") {
             o.openings = value;
+        } else if (flag == "--log") {
+            o.log = value;
         } else if (flag == "--candidate" || flag == "--reference") {
             o.commands[flag == "--candidate" ? 0 : 1] = value;
         } else {
@@ -181,12 +190,34 @@ void makeOpenings(int count, std::uint32_t seed) {
 // The match's state, shared by the workers.
 class Match {
   public:
-    Match(const Options& options, std::vector<std::vector<int>> openings)
+    // `logged`: the pairs of a resumed match; `log` (may be null) takes every new pair's line.
+    Match(const Options& options, std::vector<std::vector<int>> openings,
+          const std::vector<PairRecord>& logged, std::FILE* log)
         : options_(options),
           openings_(std::move(openings)),
-          bounds_(sprtBounds(options.alpha, options.beta)) {
+          bounds_(sprtBounds(options.alpha, options.beta)),
+          log_(log) {
         const int all = static_cast<int>(openings_.size());
-        pairLimit_ = options.maxGames > 0 ? std::min(all, (options.maxGames + 1) / 2) : all;
+        const int pairLimit =
+            options.maxGames > 0 ? std::min(all, (options.maxGames + 1) / 2) : all;
+        std::vector<bool> used(static_cast<std::size_t>(all), false);
+        for (const PairRecord& r : logged) {
+            used[static_cast<std::size_t>(r.opening)] = true;
+            count(r);
+        }
+        for (int i = 0; i < all && std::ssize(logged) + std::ssize(queue_) < pairLimit; ++i) {
+            if (!used[static_cast<std::size_t>(i)]) {
+                queue_.push_back(i);
+            }
+        }
+        stop_ = decided();
+    }
+
+    // Prints the score of the logged pairs a resumed match starts from.
+    void summariseResumed(const std::string& path) const {
+        std::printf("resumed from %s: ", path.c_str());
+        summary(stdout);
+        std::fflush(stdout);
     }
 
     // Plays pairs until the test decides, the openings run out or an engine fails.
@@ -196,10 +227,11 @@ class Match {
             GtpEngine reference(options_.commands[1]);
             GtpEngine* engines[2] = {&candidate, &reference};
             for (;;) {
-                const int index = next_++;
-                if (index >= pairLimit_ || stop_) {
+                const int slot = next_++;
+                if (slot >= std::ssize(queue_) || stop_) {
                     return;
                 }
+                const int index = queue_[static_cast<std::size_t>(slot)];
                 Side sides[2];
                 int discs[2];
                 for (int game = 0; game < 2; ++game) {
@@ -251,26 +283,44 @@ class Match {
         if (stop_) {
             return;  // decided while this pair was under way: it does not count
         }
-        int halfPoints = 0;
-        for (int game = 0; game < 2; ++game) {
-            halfPoints += discs[game] > 0 ? 2 : discs[game] == 0 ? 1 : 0;
-            wins_ += discs[game] > 0 ? 1 : 0;
-            draws_ += discs[game] == 0 ? 1 : 0;
-            discSum_ += discs[game];
+        PairRecord r;
+        r.opening = index;
+        for (int i = 0; i < 2; ++i) {
+            r.discs[i] = discs[i];
+            r.seconds[i] = sides[i].seconds;
+            r.moves[i] = sides[i].moves;
         }
-        for (int side = 0; side < 2; ++side) {
-            seconds_[side] += sides[side].seconds;
-            moves_[side] += sides[side].moves;
+        count(r);
+        if (log_ != nullptr) {
+            std::fprintf(log_, "%s\n", pairLine(r).c_str());
+            std::fflush(log_);
         }
-        ++counts_[static_cast<std::size_t>(halfPoints)];
         std::printf("pair %3d (opening %3d): %+3d %+3d  ", pairStats(counts_).pairs, index + 1,
                     discs[0], discs[1]);
         summary(stdout);
         std::fflush(stdout);
-        if (verdict(logLikelihoodRatio(counts_, options_.elo0, options_.elo1), bounds_) !=
-            Verdict::kContinue) {
-            stop_ = true;
+        stop_ = decided();
+    }
+
+    // Adds a finished pair to the score.
+    void count(const PairRecord& r) {
+        int halfPoints = 0;
+        for (int game = 0; game < 2; ++game) {
+            halfPoints += r.discs[game] > 0 ? 2 : r.discs[game] == 0 ? 1 : 0;
+            wins_ += r.discs[game] > 0 ? 1 : 0;
+            draws_ += r.discs[game] == 0 ? 1 : 0;
+            discSum_ += r.discs[game];
         }
+        for (int side = 0; side < 2; ++side) {
+            seconds_[side] += r.seconds[side];
+            moves_[side] += r.moves[side];
+        }
+        ++counts_[static_cast<std::size_t>(halfPoints)];
+    }
+
+    bool decided() const {
+        return verdict(logLikelihoodRatio(counts_, options_.elo0, options_.elo1), bounds_) !=
+               Verdict::kContinue;
     }
 
     void summary(FILE* out) const {
@@ -291,7 +341,8 @@ class Match {
     const Options& options_;
     std::vector<std::vector<int>> openings_;
     SprtBounds bounds_;
-    int pairLimit_ = 0;
+    std::FILE* log_ = nullptr;
+    std::vector<int> queue_;  // the openings to play, in order
     std::atomic<int> next_{0};
     std::atomic<bool> stop_{false};
     std::mutex mutex_;
@@ -324,9 +375,33 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "sprt: %s\n", error.c_str());
         return 2;
     }
+    std::vector<PairRecord> logged;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> log(nullptr, &std::fclose);
+    if (!options->log.empty()) {
+        const std::string header =
+            logHeader(options->commands[0], options->commands[1], options->time, options->openings);
+        auto read = readLog(options->log, header, static_cast<int>(openings->size()), error);
+        if (!read) {
+            std::fprintf(stderr, "sprt: %s\n", error.c_str());
+            return 2;
+        }
+        logged = std::move(*read);
+        if (!rewriteLog(options->log, header, logged)) {
+            std::fprintf(stderr, "sprt: cannot write %s\n", options->log.c_str());
+            return 2;
+        }
+        log.reset(std::fopen(options->log.c_str(), "ab"));
+        if (!log) {
+            std::fprintf(stderr, "sprt: cannot write %s\n", options->log.c_str());
+            return 2;
+        }
+    }
     signal(SIGPIPE, SIG_IGN);
     const int workers = options->concurrency > 0 ? options->concurrency : options->time > 0 ? 1 : 2;
-    Match match(*options, std::move(*openings));
+    Match match(*options, std::move(*openings), logged, log.get());
+    if (!logged.empty()) {
+        match.summariseResumed(options->log);
+    }
     std::vector<std::thread> threads;
     threads.reserve(static_cast<std::size_t>(workers));
     for (int i = 0; i < workers; ++i) {
