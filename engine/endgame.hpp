@@ -231,7 +231,10 @@ class Endgame {
     };
 
     Endgame(TranspositionTable& table, const SolveBudget& budget, Crew* crew)
-        : table_(table), budget_(budget), weights_(builtinWeights()), crew_(crew) {}
+        : table_(table),
+          budget_(budget),
+          weights_(budget.ordering ? *budget.ordering : builtinWeights()),
+          crew_(crew) {}
 
     std::uint64_t unreported() const { return nodes_ - reportedNodes_; }
 

@@ -322,6 +322,7 @@ class Midgame {
             std::clamp(floorDiv(beta + kScoreScale - 1, kScoreScale), low + 1, kMaxScore);
         SolveBudget budget;
         budget.threads = threads;
+        budget.ordering = weights_;  // a search is the same whatever weights are built in
         if (armed_) {
             if (limits_.nodes != 0) {
                 if (budgetWork() >= limits_.nodes) {

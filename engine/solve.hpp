@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
+#include "engine/eval.hpp"
 #include "engine/kernels.hpp"
 #include "engine/position.hpp"
 #include "engine/score.hpp"
@@ -29,6 +31,9 @@ struct SolveBudget {
     std::uint64_t nodes = 0;
     std::function<bool()> stop;
     int threads = 1;  // the calling thread and threads - 1 helpers
+    // The evaluation that orders the moves (by shallow searches); the built-in one when empty.
+    // The score is exact whatever it is; the move chosen among equally good ones is not.
+    std::optional<EvalWeights> ordering;
 };
 struct SolveAbandoned {
     std::uint64_t nodes = 0;  // spent before giving up

@@ -5,7 +5,9 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
+#include <vector>
 
 #include "engine/search.hpp"
 #include "tests/support/fake_host.hpp"
@@ -13,6 +15,7 @@
 #include "train/checkpoint.hpp"
 #include "train/fit.hpp"
 #include "train/run.hpp"
+#include "train/selfplay.hpp"
 
 namespace orvanta {
 namespace {
@@ -160,6 +163,47 @@ TEST(Trainer, ShardsAndRestartsGiveTheWeightsOfOneRun) {
     std::filesystem::remove(once.out);
     ASSERT_EQ(train::train(once), 0);
     EXPECT_TRUE(testing::readFile(once.out) == expected);
+}
+
+// The fingerprint of the samples of a round's first games, played with `weights`.
+std::uint64_t gamesFingerprint(const train::Round& round,
+                               const std::optional<engine::EvalWeights>& weights) {
+    std::vector<unsigned char> bytes;
+    train::GameStats stats;
+    for (int game = 0; game < 4; ++game) {
+        for (const train::Sample& s : train::playGame(round, game, weights, stats)) {
+            const std::uint64_t words[] = {s.player, s.opponent,
+                                           static_cast<std::uint64_t>(s.target)};
+            for (const std::uint64_t w : words) {
+                for (int i = 0; i < 8; ++i) {
+                    bytes.push_back(static_cast<unsigned char>(w >> (8 * i)));
+                }
+            }
+        }
+    }
+    return train::fingerprint(bytes);
+}
+
+// A round's games depend on its settings and on the weights they are played with, never on the
+// weights built into the program: otherwise a run would stop giving the weights it gave as
+// soon as they are committed. The fingerprints were taken when the games last changed on
+// purpose, and then checked with other weights built in; games that change must also change
+// the version in the rounds' fingerprints (train/run.cpp), so that old blocks are not mixed in.
+TEST(Trainer, GamesDoNotDependOnTheBuiltInWeights) {
+    std::mt19937 random(11);
+    std::vector<unsigned char> bytes(engine::EvalWeights::kBytes);
+    for (std::size_t i = 0; i < bytes.size(); i += 2) {  // small weights, -128 to 127
+        const int weight = static_cast<int>(random() % 256) - 128;
+        bytes[i] = static_cast<unsigned char>(weight & 0xff);
+        bytes[i + 1] = static_cast<unsigned char>(weight < 0 ? 0xff : 0);
+    }
+    const engine::EvalWeights played(bytes);
+    const train::Round randomGames{
+        .games = 4, .randomMin = 60, .randomMax = 60, .depth = 0, .exactEmpties = 14, .seed = 5};
+    const train::Round searched{
+        .games = 4, .randomMin = 2, .randomMax = 8, .depth = 3, .exactEmpties = 14, .seed = 6};
+    EXPECT_EQ(gamesFingerprint(randomGames, std::nullopt), 11477850502801519333u);
+    EXPECT_EQ(gamesFingerprint(searched, played), 772824169313072891u);
 }
 
 // Block files are read back only when whole and made for the same round.

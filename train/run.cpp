@@ -25,6 +25,10 @@ namespace fs = std::filesystem;
 constexpr double kRidge = 4;
 constexpr int kIterations = 100;
 constexpr int kValidationEvery = 16;  // one game in 16 is held out of the fit
+// Raised whenever the same settings and weights would give other games, so that a work folder's
+// older blocks are played again instead of mixed in. 2: the solver orders its moves with the
+// games' own weights (before, with those built into the program).
+constexpr std::int64_t kGamesVersion = 2;
 
 double elapsed(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -33,10 +37,10 @@ double elapsed(std::chrono::steady_clock::time_point start) {
 // The fingerprint of a round's games: its settings and the weights they are played with.
 std::uint64_t roundKey(const Round& round, int blockGames,
                        const std::vector<unsigned char>& weights) {
-    const std::int64_t fields[] = {round.games,        round.randomMin,
-                                   round.randomMax,    round.depth,
-                                   round.exactEmpties, static_cast<std::int64_t>(round.seed),
-                                   round.searchShare,  blockGames};
+    const std::int64_t fields[] = {
+        round.games,       round.randomMin,    round.randomMax,
+        round.depth,       round.exactEmpties, static_cast<std::int64_t>(round.seed),
+        round.searchShare, blockGames,         kGamesVersion};
     std::vector<unsigned char> bytes;
     for (const std::int64_t f : fields) {
         for (int i = 0; i < 8; ++i) {

@@ -1,6 +1,7 @@
 #include "train/selfplay.hpp"
 
 #include <optional>
+#include <vector>
 
 #include "engine/search.hpp"
 #include "engine/solve.hpp"
@@ -34,6 +35,14 @@ int randomMove(engine::Bitboard moves, Random& random) {
     return engine::firstSquare(moves);
 }
 
+// Weights of zeros: the solver's move order in games played before any weights are fitted. A
+// game must not depend on the weights built into the program, or a run would not give again the
+// weights it once gave after these are committed.
+engine::EvalWeights zeroWeights() {
+    static const std::vector<unsigned char> zeros(engine::EvalWeights::kBytes, 0);
+    return engine::EvalWeights(zeros);
+}
+
 // Tables of a few MiB: a game's searches and solves fit, and clearing them is cheap.
 constexpr std::size_t kSearchTable = std::size_t{8} << 20;
 constexpr std::size_t kSolveTable = std::size_t{8} << 20;
@@ -50,6 +59,8 @@ std::vector<Sample> playGame(const Round& round, int index,
         search.emplace(kSearchTable, *weights);
     }
     TranspositionTable solveTable(kSolveTable);
+    SolveBudget solveBudget;
+    solveBudget.ordering = weights ? *weights : zeroWeights();
 
     // A position before the first solved one, with its search's score (in 1/kScoreScale discs
     // for its mover) when the engine played from it.
@@ -73,7 +84,8 @@ std::vector<Sample> playGame(const Round& round, int index,
         }
         int move = kPass;
         if (position.empties() <= round.exactEmpties) {
-            const SolveResult solved = solve(position, solveTable);
+            const SolveResult solved =
+                solve(position, kMinScore, kMaxScore, solveTable, solveBudget);
             stats.solveNodes += solved.nodes;
             const int target = solved.score * kScoreScale;
             samples.push_back({position.player(), position.opponent(), target});

@@ -39,8 +39,10 @@ struct GameStats {
     std::uint64_t solveNodes = 0;
 };
 
-// The samples of game `index` of a round, the same for the same round and index whatever thread
-// plays it.
+// The samples of game `index` of a round, the same for the same round, index and weights
+// whatever thread plays it and whatever weights the program has built in: the searches and the
+// solver's move order use `weights` (without them, the moves before the solved part are random
+// and the solver orders by an evaluation of zeros).
 std::vector<Sample> playGame(const Round& round, int index,
                              const std::optional<engine::EvalWeights>& weights, GameStats& stats);
 
