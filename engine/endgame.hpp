@@ -14,6 +14,7 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -59,7 +60,7 @@ class Endgame {
                 search.pvs(player, opponent, alpha, beta, Rules::moves(player, opponent));
             return {root.score, root.move, search.nodes_};
         }
-        Crew crew;
+        Crew crew(budget);
         Endgame search(table, budget, &crew);
         try {
             Scored root{};
@@ -188,6 +189,15 @@ class Endgame {
     };
     // What the threads of one solve share.
     struct Crew {
+        explicit Crew(const SolveBudget& owner) : helperBudget(helpersOf(owner)) {}
+        // The helpers' budget: the owner's move order, and no limits (only the owner watches
+        // them).
+        static SolveBudget helpersOf(const SolveBudget& owner) {
+            SolveBudget budget;
+            budget.ordering = owner.ordering;
+            return budget;
+        }
+
         std::mutex mutex;
         std::condition_variable changed;  // a split point opened, a helper left one, or finished
         std::vector<SplitPoint*> open;    // guarded: split points that may still have moves
@@ -196,7 +206,7 @@ class Endgame {
         // The caller gave up (budget or stop): every thread's search ends.
         std::atomic<bool> abandoned{false};
         std::atomic<std::uint64_t> reported{0};  // nodes counted by all threads so far
-        const SolveBudget noBudget{};            // the helpers': only the caller watches the budget
+        const SolveBudget helperBudget;
     };
     // Thrown through a thread's search when a split point above it is cut or the solve is
     // abandoned.
@@ -208,10 +218,14 @@ class Endgame {
         Helpers(TranspositionTable& table, Crew& crew, int count) : crew_(crew) {
             threads_.reserve(static_cast<std::size_t>(count));
             for (int i = 0; i < count; ++i) {
-                threads_.emplace_back([&table, &crew] {
-                    Endgame helper(table, crew.noBudget, &crew);
-                    helper.serve();
-                });
+                try {
+                    threads_.emplace_back([&table, &crew] {
+                        Endgame helper(table, crew.helperBudget, &crew);
+                        helper.serve();
+                    });
+                } catch (const std::system_error&) {
+                    break;  // no more threads to be had: the owner and those started do the work
+                }
             }
         }
         Helpers(const Helpers&) = delete;

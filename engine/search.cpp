@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -53,33 +54,38 @@ class LazyHelpers {
     LazyHelpers(int count, const Position& position, int lastDepth, TranspositionTable& table,
                 const EvalWeights& weights, Isa isa, const SearchLimits& main) {
         threads_.reserve(static_cast<std::size_t>(count));
-        for (int i = 0; i < count; ++i) {
-            threads_.emplace_back([this, position, lastDepth, &table, &weights, isa,
-                                   nodes = main.nodes, probCut = main.probCut] {
-                SearchLimits limits;
-                limits.nodes = nodes;
-                limits.probCut = probCut;
-                limits.stop = [this] { return stop_.load(std::memory_order_relaxed); };
-                Midgame search(table, weights, isa, limits);
-                search.shareWork(work_);
-                search.arm();
-                try {
-                    for (int depth = 0;;) {
-                        depth = std::max(depth + 1, mainDepth_.load() + 1);
-                        if (depth > lastDepth) {
-                            break;
-                        }
-                        Line pv;
-                        search.enterRoot();
-                        search.pvs(position.player(), position.opponent(), depth, -kInfinity,
-                                   kInfinity, pv);
+        const auto help = [this, position, lastDepth, &table, &weights, isa, nodes = main.nodes,
+                           probCut = main.probCut] {
+            SearchLimits limits;
+            limits.nodes = nodes;
+            limits.probCut = probCut;
+            limits.stop = [this] { return stop_.load(std::memory_order_relaxed); };
+            Midgame search(table, weights, isa, limits);
+            search.shareWork(work_);
+            search.arm();
+            try {
+                for (int depth = 0;;) {
+                    depth = std::max(depth + 1, mainDepth_.load() + 1);
+                    if (depth > lastDepth) {
+                        break;
                     }
-                } catch (const Stopped&) {
-                    // told to stop
+                    Line pv;
+                    search.enterRoot();
+                    search.pvs(position.player(), position.opponent(), depth, -kInfinity, kInfinity,
+                               pv);
                 }
-                search.reportWork();
-                nodes_ += search.nodes();
-            });
+            } catch (const Stopped&) {
+                // told to stop
+            }
+            search.reportWork();
+            nodes_ += search.nodes();
+        };
+        for (int i = 0; i < count; ++i) {
+            try {
+                threads_.emplace_back(help);
+            } catch (const std::system_error&) {
+                break;  // no more threads to be had: the search goes on with those started
+            }
         }
     }
     LazyHelpers(const LazyHelpers&) = delete;
