@@ -1,5 +1,6 @@
 #include "players/engine_pc.hpp"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/console.hpp"
@@ -26,6 +27,17 @@ std::string discs(int score) {
 
 }  // namespace
 
+engine::SearchLimits levelLimits(int level, int threads) {
+    const Level& settings = levelSettings(level);
+    engine::SearchLimits limits;
+    limits.depth = settings.depth;
+    limits.exactEmpties = settings.exactEmpties;
+    // A level's budget is for each thread: more threads search more in about the same time,
+    // rather than the same in less.
+    limits.nodes = settings.nodes * static_cast<std::uint64_t>(std::max(threads, 1));
+    return limits;
+}
+
 engine::SearchResult chooseMove(int level, engine::Search& search, const engine::Position& position,
                                 std::function<bool()> stop, std::function<bool()> softStop) {
     const Level& settings = levelSettings(level);
@@ -40,10 +52,7 @@ engine::SearchResult chooseMove(int level, engine::Search& search, const engine:
         const auto& [move, score] = scores[platform::generator()() % close];
         return {move, score, settings.depth, false, search.lastNodes(), {move}};
     }
-    engine::SearchLimits limits;
-    limits.depth = settings.depth;
-    limits.exactEmpties = settings.exactEmpties;
-    limits.nodes = settings.nodes;
+    engine::SearchLimits limits = levelLimits(level, search.threads());
     limits.stop = std::move(stop);
     limits.softStop = std::move(softStop);
     return search.run(position, limits);

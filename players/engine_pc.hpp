@@ -43,9 +43,13 @@ inline constexpr int kBookSpread = 100;
 std::optional<engine::SearchResult> bookMove(int level, const engine::Book& book,
                                              const engine::Position& position);
 
+// The search limits of a level from 1 on, on `threads` threads: the level's depth and exact
+// empties, and its node budget for each thread.
+engine::SearchLimits levelLimits(int level, int threads);
+
 // The engine's choice at a level from 1 on, for a position where the mover has a move; draws
-// from the process-wide generator at the gentle levels. `stop` and `softStop`, when given, cut the
-// search short (time control: see SearchLimits).
+// from the process-wide generator at the gentle levels. The search runs on `search`'s threads.
+// `stop` and `softStop`, when given, cut the search short (time control: see SearchLimits).
 engine::SearchResult chooseMove(int level, engine::Search& search, const engine::Position& position,
                                 std::function<bool()> stop = {},
                                 std::function<bool()> softStop = {});

@@ -7,6 +7,8 @@
 
 #include "engine/search.hpp"
 #include "engine/solve.hpp"
+#include "players/engine_pc.hpp"
+#include "players/levels.hpp"
 #include "tests/support/engine_games.hpp"
 #include "tests/support/ffo.hpp"
 
@@ -143,6 +145,29 @@ TEST(EngineThreads, SearchPlaysLegalMovesStopsWhenToldAndSolvesExactly) {
         const int exact = solveOn(1, p, table).score;
         EXPECT_EQ(r.score, exact * kScoreScale) << p.text();
         EXPECT_EQ(-solveOn(1, p.after(r.move), table).score, exact) << p.text();
+    }
+}
+
+// A level's node budget is for each thread: on two threads the computer searches more in about
+// the same time, rather than the same in less. A search keeps to its budget on any number of
+// threads (above).
+TEST(EngineThreads, ALevelsNodeBudgetIsForEachThread) {
+    struct Case {
+        int level, threads;
+        std::uint64_t nodes;
+    };
+    const Case cases[] = {
+        {kMaxLevel, 1, 7'000'000},
+        {kMaxLevel, 2, 14'000'000},
+        {8, 4, 4'000'000},
+        {8, 0, 1'000'000},  // taken as one
+        {6, 2, 0},          // no budget: still none
+    };
+    for (const Case& c : cases) {
+        const SearchLimits limits = levelLimits(c.level, c.threads);
+        EXPECT_EQ(limits.nodes, c.nodes) << c.level << " " << c.threads;
+        EXPECT_EQ(limits.depth, levelSettings(c.level).depth);
+        EXPECT_EQ(limits.exactEmpties, levelSettings(c.level).exactEmpties);
     }
 }
 
