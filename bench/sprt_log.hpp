@@ -11,6 +11,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace orvanta::bench {
@@ -132,7 +133,13 @@ inline bool rewriteLog(const std::string& path, const std::string& header,
             return false;
         }
     }
-    return std::rename(temporary.c_str(), path.c_str()) == 0;
+    std::error_code error;
+    std::filesystem::rename(temporary, path, error);
+    if (error) {  // a system whose rename does not replace a file (Windows' C library)
+        std::filesystem::remove(path, error);
+        std::filesystem::rename(temporary, path, error);
+    }
+    return !error;
 }
 
 }  // namespace orvanta::bench
