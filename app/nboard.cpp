@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -390,12 +391,19 @@ void Nboard::go(const std::function<bool()>& interrupted) {
 int runNboard(int hashMiB, int threads, bool book) {
     auto& console = platform::console();
     auto queue = std::make_shared<nboard::LineQueue>();
-    std::thread reader([queue, &console] {
-        while (auto line = console.readLine(nboard::kLongestLine)) {
-            queue->push(std::move(*line));
-        }
-        queue->close();
-    });
+    std::thread reader;
+    try {
+        reader = std::thread([queue, &console] {
+            while (auto line = console.readLine(nboard::kLongestLine)) {
+                queue->push(std::move(*line));
+            }
+            queue->close();
+        });
+    } catch (const std::system_error& error) {
+        // The protocol reads its input while it searches, which needs this second thread.
+        console.error(std::string("cannot start the input reader: ") + error.what());
+        return kExitFailure;
+    }
     // The reader is joined once the input has ended, or left to the end of the process (blocked
     // in a read, it touches nothing else).
     const auto release = [&] {

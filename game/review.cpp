@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <system_error>
 #include <thread>
 
 #include "platform/console.hpp"
@@ -153,7 +154,11 @@ Review reviewGame(const engine::Position& start, const std::vector<int>& moves,
     };
     std::vector<std::thread> helpers;
     for (std::size_t worker = 1; worker < kReviewThreads; ++worker) {
-        helpers.emplace_back(work, worker);
+        try {
+            helpers.emplace_back(work, worker);
+        } catch (const std::system_error&) {
+            break;  // no more threads to be had: the workers started take every position
+        }
     }
     work(0);
     for (std::thread& helper : helpers) {
