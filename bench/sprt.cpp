@@ -6,14 +6,16 @@
 // Usage: sprt --openings FILE --candidate "CMD" --reference "CMD" [--time SECONDS]
 //             [--concurrency N] [--max-games N] [--elo0 E] [--elo1 E] [--alpha A] [--beta B]
 //             [--log FILE]
-//        sprt --make-openings N [--seed S]     (writes N balanced openings to standard output)
+//        sprt --make-openings N [--seed S] [--openings FILE]
+//             (writes N balanced openings to standard output: FILE's first, then random ones)
 // Commands are split at blanks (no shell). Without --time both play by their own budget (the
 // same --level gives both the same node budget and depth); with --time each is told
 // `time_settings 0 SECONDS 1`, SECONDS a move, and one game is played at a time by default,
 // else two. With --log, every finished pair is added to FILE, and a FILE of the same match
 // already there is resumed: its pairs count and their openings are not played again (a match of
 // many hours can be stopped and taken up later; pin both commands to built revisions).
-// Exit status: 0 decided or played out, 1 an engine failed, 2 bad arguments or log.
+// Exit status: 0 decided or played out, 1 an engine failed (or too few openings to make), 2 bad
+// arguments or log.
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -158,33 +160,59 @@ std::optional<std::vector<std::vector<int>>> readOpenings(const std::string& pat
 }
 
 // Balanced random openings of six moves, no two the same position up to the board's symmetries.
-void makeOpenings(int count, std::uint32_t seed) {
+// `kept` (from --openings) come first, unchanged, and the random ones fill up to `count`: a set
+// grows without the openings of matches already logged moving. The balance is judged by this
+// build's engine, so a set is reproduced by the revision that wrote it.
+// False, with a message, when fewer than `count` distinct openings are found.
+bool makeOpenings(int count, std::uint32_t seed, const std::vector<std::vector<int>>& kept) {
     constexpr int kLength = 6;
     constexpr int kBalanceDiscs = 4;
     std::set<std::pair<Bitboard, Bitboard>> seen;
-    std::uint32_t draw = seed;
-    std::printf("# %d openings of %d moves, a 6-ply search within %d discs of even (seed %u)\n",
-                count, kLength, kBalanceDiscs, seed);
-    for (int made = 0; made < count;) {
-        for (const auto& opening : randomOpenings(1, kLength, kBalanceDiscs, draw++)) {
-            GameState game;
-            std::string text;
-            for (const int move : opening) {
-                game.play(move);
-                text += (text.empty() ? "" : " ") + squareName(move);
-            }
-            const Position& p = game.position();
-            std::pair<Bitboard, Bitboard> canonical{~Bitboard{0}, ~Bitboard{0}};
-            for (int k = 0; k < kSymmetries; ++k) {
-                canonical =
-                    std::min(canonical, {symmetry(p.player(), k), symmetry(p.opponent(), k)});
-            }
-            if (seen.insert(canonical).second) {
-                std::printf("%s\n", text.c_str());
-                ++made;
-            }
+    // Prints `opening` unless it is a position seen already (`kept` ones always, so that the
+    // lines of the openings kept do not move).
+    const auto add = [&seen](const std::vector<int>& opening, bool keep) {
+        GameState game;
+        std::string text;
+        for (const int move : opening) {
+            game.play(move);
+            text += (text.empty() ? "" : " ") + squareName(move);
+        }
+        const Position& p = game.position();
+        std::pair<Bitboard, Bitboard> canonical{~Bitboard{0}, ~Bitboard{0}};
+        for (int k = 0; k < kSymmetries; ++k) {
+            canonical = std::min(canonical, {symmetry(p.player(), k), symmetry(p.opponent(), k)});
+        }
+        if (!seen.insert(canonical).second && !keep) {
+            return false;
+        }
+        std::printf("%s\n", text.c_str());
+        std::fflush(stdout);
+        return true;
+    };
+    std::printf("# %d openings of %d moves, a 6-ply search within %d discs of even (", count,
+                kLength, kBalanceDiscs);
+    if (!kept.empty()) {
+        std::printf("%zu kept, then ", kept.size());
+    }
+    std::printf("seed %u)\n", seed);
+    int made = 0;
+    for (const auto& opening : kept) {
+        made += add(opening, true) ? 1 : 0;
+    }
+    // Balanced positions after six moves are a few hundred up to symmetry: past them, no new one
+    // comes, and the search gives up.
+    constexpr int kFruitlessDraws = 20000;
+    for (std::uint32_t draw = seed, fruitless = 0; made < count; ++draw) {
+        const bool added = add(randomOpenings(1, kLength, kBalanceDiscs, draw).front(), false);
+        made += added ? 1 : 0;
+        fruitless = added ? 0 : fruitless + 1;
+        if (fruitless == kFruitlessDraws) {
+            std::fprintf(stderr, "sprt: no new opening in %d draws: %d made\n", kFruitlessDraws,
+                         made);
+            return false;
         }
     }
+    return true;
 }
 
 // The match's state, shared by the workers.
@@ -367,8 +395,16 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (options->makeOpenings > 0) {
-        makeOpenings(options->makeOpenings, options->seed);
-        return 0;
+        std::vector<std::vector<int>> kept;
+        if (!options->openings.empty()) {
+            auto read = readOpenings(options->openings, error);
+            if (!read) {
+                std::fprintf(stderr, "sprt: %s\n", error.c_str());
+                return 2;
+            }
+            kept = std::move(*read);
+        }
+        return makeOpenings(options->makeOpenings, options->seed, kept) ? 0 : 1;
     }
     auto openings = readOpenings(options->openings, error);
     if (!openings) {
