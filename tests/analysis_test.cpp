@@ -22,7 +22,7 @@ TEST(RealProgramAnalysis, PerftPrintsTheCountOfEachDepthAndItsSpeedApart) {
 
 TEST(RealProgramAnalysis, SolveAnswersEachPositionAndNamesEachLineThatIsNone) {
     const std::string ffo = testing::readFile(ORVANTA_FFO_DIR "/fforum-1-19.obf");
-    const auto path = std::filesystem::temp_directory_path() / "orvanta-solve-test.obf";
+    const auto path = testing::scratchPath("solve.obf");
     std::ofstream(path) << ffo.substr(0, ffo.find('\n') + 1)  // FFO #1: g8 +18
                         << "\n"                               // blank lines are skipped
                         << std::string(64, 'X') + " O\r\n"    // a full board: over
@@ -59,7 +59,7 @@ TEST(RealProgramAnalysis, SolveAnswersEachPositionAndNamesEachLineThatIsNone) {
 // of anything else is no position, and neither costs memory by its length.
 TEST(RealProgramAnalysis, SolveReadsLongLinesInBoundedMemory) {
     const std::string ffo = testing::readFile(ORVANTA_FFO_DIR "/fforum-1-19.obf");
-    const auto path = std::filesystem::temp_directory_path() / "orvanta-solve-long.obf";
+    const auto path = testing::scratchPath("long.obf");
     std::ofstream(path) << ffo.substr(0, ffo.find('\n')) << "; " << std::string(100'000, 'c')
                         << "\n"
                         << std::string(100'000, 'X') << " O\n";

@@ -86,8 +86,8 @@ TEST(PlayerMode, TheMarksAreTheLegalMovesAtEveryPromptAndUndoRestoresEarlierBoar
 }
 
 TEST(PlayerMode, TheListingAndTheRecordKeepTheGameAsFinallyPlayed) {
-    const std::string path = ::testing::TempDir() + "orvanta-coach-record.ggf";
-    std::filesystem::remove(path);
+    const testing::Scratch record("record.ggf");
+    const std::string& path = record.path;
     {
         ConsoleTest console("1 f5 d6 undo f4 undo undo c4 e3 f6 out 4 -1");
         EXPECT_EQ(run({.record = path, .coach = true}), 0);
@@ -115,19 +115,6 @@ TEST(RealProgramPlayerMode, AGameOnATerminalIsTheTranscriptsGameInTheTerminalsCh
               std::string::npos)
         << "an unwritable state folder is one warning, and the game goes on";
 }
-
-// A file of this test's own, removed at the end.
-struct TemporaryFile {
-    explicit TemporaryFile(const std::string& name, const std::string& text = "")
-        : path(::testing::TempDir() + name) {
-        std::filesystem::remove_all(path);
-        if (!text.empty()) {
-            std::ofstream(path, std::ios::binary) << text;
-        }
-    }
-    ~TemporaryFile() { std::filesystem::remove_all(path); }
-    std::string path;
-};
 
 std::string describe(const std::variant<Options, UsageError>& parsed) {
     if (const auto* error = std::get_if<UsageError>(&parsed)) {
@@ -168,21 +155,21 @@ TEST(Config, ItsOptionsComeBeforeTheCommandLineAndABadLineIsNamed) {
         {"", {"--colour=red"}, "invalid value 'red' for --colour (black, white or toss)"},
     };
     for (const auto& c : cases) {
-        const TemporaryFile file("orvanta-config", c.text);
+        const testing::Scratch file("orvanta-config", c.text);
         std::string expected = c.expected;
         if (expected.starts_with("@")) {
             expected.replace(0, 1, file.path);
         }
         EXPECT_EQ(describe(optionsWithConfig(c.args, file.path)), expected) << c.text;
     }
-    const TemporaryFile folder("orvanta-config-folder");
+    const testing::Scratch folder("orvanta-config-folder");
     std::filesystem::create_directory(folder.path);
     EXPECT_EQ(describe(optionsWithConfig({}, folder.path)),
               "cannot read configuration file '" + folder.path + "': Is a directory");
 }
 
 TEST(RealProgramConfig, ABadLineIsBadUseAndNoFileIsEverCreated) {
-    const TemporaryFile home("orvanta-home");
+    const testing::Scratch home("orvanta-home");
     std::filesystem::create_directories(home.path + "/config/orvanta");
     std::ofstream(home.path + "/config/orvanta/config") << "coach\nhash=0\n";
     const std::vector<std::string> env = {"XDG_CONFIG_HOME=" + home.path + "/config",
@@ -201,7 +188,7 @@ TEST(RealProgramConfig, ABadLineIsBadUseAndNoFileIsEverCreated) {
 }
 
 TEST(RealProgramChoices, TheLastAnswersAreTheNextDefaultsAndAreWrittenWhole) {
-    const TemporaryFile home("orvanta-state");
+    const testing::Scratch home("orvanta-state");
     const std::vector<std::string> env = {"XDG_STATE_HOME=" + home.path};
     const auto first = testing::runProgram(
         {.input = "2\n2\n5\nout\n-1\n", .args = {"--coach", "--pause-scale=0"}, .env = env});

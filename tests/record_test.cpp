@@ -79,7 +79,7 @@ TEST(Record, EveryGameThatEndsIsOneGgfLineThatReplaysAndTheScreenStaysTheSame) {
         {"2", "orvanta", "human", "", 1, 0},  // the computer moves first, the input ends
         {"2", "orvanta-level-3", "human", "", 1, 0, 3},
     };
-    const auto path = std::filesystem::temp_directory_path() / "orvanta-record-test.ggf";
+    const auto path = testing::scratchPath("record.ggf");
     for (const auto& c : cases) {
         std::filesystem::remove(path);
         ConsoleTest plain(c.input);

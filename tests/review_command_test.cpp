@@ -71,8 +71,8 @@ TEST(ReviewScreen, MatchesItsTranscriptAndGameNPicksOneGame) {
 // naming the file (and the line), with status 1.
 TEST(RealProgramReview, ReviewsOnStandardOutputAndNamesWhatCannotBeRead) {
     const auto dir = std::filesystem::temp_directory_path();
-    const auto good = dir / "orvanta-review-good.ggf";
-    const auto bad = dir / "orvanta-review-bad.ggf";
+    const auto good = testing::scratchPath("good.ggf");
+    const auto bad = testing::scratchPath("bad.ggf");
     const std::string start = "(;GM[Othello]TY[8]BO[8 " + std::string(27, '-') + "O*------*O" +
                               std::string(27, '-') + " *]";
     std::ofstream(good) << start << "B[f5]W[f6];)\n";

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <string>
 
+#include "tests/support/fake_host.hpp"
+
 namespace orvanta::bench {
 namespace {
 
@@ -57,8 +59,7 @@ class SprtLogFile : public ::testing::Test {
         std::ifstream in(path_, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
-    const std::string path_ =
-        (std::filesystem::temp_directory_path() / "orvanta-sprt-log-test.txt").string();
+    const std::string path_ = orvanta::testing::scratchPath("log.txt").string();
     const std::string header_ = logHeader("cand --level=10", "ref --level=10", 1, "open.txt");
 };
 

@@ -83,11 +83,10 @@ TEST(Fit, EveryStageLearnsItsTargetsWithTheirSign) {
 }
 
 TEST(Trainer, ASmallTrialWritesWeightsTheEngineSearchesWith) {
-    const std::string path = ::testing::TempDir() + "orvanta-trial-weights.bin";
-    std::filesystem::remove(path);
-    const std::string work = ::testing::TempDir() + "orvanta-trial-work";
-    std::filesystem::remove_all(work);
-    ASSERT_EQ(train::train({.out = path, .work = work, .threads = 2, .scale = 0.0002}), 0);
+    const testing::Scratch weights("weights.bin");
+    const testing::Scratch work("work");
+    const std::string& path = weights.path;
+    ASSERT_EQ(train::train({.out = path, .work = work.path, .threads = 2, .scale = 0.0002}), 0);
     const std::string file = testing::readFile(path);
     ASSERT_EQ(file.size(), engine::EvalWeights::kBytes);
     const std::vector<unsigned char> bytes(file.begin(), file.end());
@@ -95,7 +94,6 @@ TEST(Trainer, ASmallTrialWritesWeightsTheEngineSearchesWith) {
     const engine::Position start;
     const engine::SearchResult result = search.run(start, {.depth = 4});
     EXPECT_NE(start.moves() & engine::bit(result.move), 0u);
-    std::filesystem::remove(path);
 }
 
 // Rounds small enough for a test, the last with labels mixed from searches.
@@ -113,21 +111,15 @@ std::vector<train::Round> tinyRounds() {
     };
 }
 
-// A fresh folder under the test's temporary directory.
-std::string freshFolder(const std::string& name) {
-    std::string path = ::testing::TempDir() + name;
-    std::filesystem::remove_all(path);
-    std::filesystem::create_directories(path);
-    return path;
-}
-
 // The work of a run may be split over shards, each playing its blocks of one round, with a fit
 // between rounds; and a run that stops loses nothing. Either way the weights are those of one
 // run in one go, byte for byte.
 TEST(Trainer, ShardsAndRestartsGiveTheWeightsOfOneRun) {
     const train::TrainOptions base{.rounds = tinyRounds(), .threads = 1, .blockGames = 2};
 
-    const std::string whole = freshFolder("orvanta-train-whole");
+    const testing::Scratch wholeFolder("whole");
+    const std::string& whole = wholeFolder.path;
+    std::filesystem::create_directories(whole);
     train::TrainOptions once = base;
     once.work = whole + "/work";
     once.out = whole + "/weights";
@@ -136,7 +128,9 @@ TEST(Trainer, ShardsAndRestartsGiveTheWeightsOfOneRun) {
     ASSERT_EQ(expected.size(), engine::EvalWeights::kBytes);
 
     // Two shards, then the fit, round after round, as on a cluster with a shared folder.
-    const std::string split = freshFolder("orvanta-train-shards");
+    const testing::Scratch splitFolder("shards");
+    const std::string& split = splitFolder.path;
+    std::filesystem::create_directories(split);
     train::TrainOptions shard = base;
     shard.work = split + "/work";
     shard.out = split + "/weights";
