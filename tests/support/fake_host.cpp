@@ -1,14 +1,10 @@
 #include "tests/support/fake_host.hpp"
 
 #ifdef _WIN32
-#include <process.h>
 #include <windows.h>
 #else
 #include <iconv.h>
-#include <unistd.h>
 #endif
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fstream>
@@ -42,34 +38,6 @@ std::string FakeHost::screen() const {
 std::string readFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), {}};
-}
-
-std::filesystem::path scratchPath(std::string_view name) {
-#ifdef _WIN32
-    const int pid = _getpid();
-#else
-    const int pid = static_cast<int>(getpid());
-#endif
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string file = "orvanta-" + std::to_string(pid) + "-";
-    if (test != nullptr) {
-        file += std::string(test->test_suite_name()) + "." + test->name() + "-";
-    }
-    std::replace(file.begin(), file.end(), '/', '_');  // parameterised tests have a slash
-    return std::filesystem::temp_directory_path() / (file + std::string(name));
-}
-
-Scratch::Scratch(std::string_view name, const std::string& text)
-    : path(scratchPath(name).string()) {
-    std::filesystem::remove_all(path);
-    if (!text.empty()) {
-        std::ofstream(path, std::ios::binary) << text;
-    }
-}
-
-Scratch::~Scratch() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
 }
 
 std::string fromCp932(std::string_view bytes) {

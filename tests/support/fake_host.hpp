@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstddef>
 #include <ctime>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -12,6 +11,7 @@
 
 #include "platform/console.hpp"
 #include "platform/host.hpp"
+#include "tests/support/scratch.hpp"
 
 namespace orvanta::testing {
 
@@ -73,20 +73,6 @@ std::string readFile(const std::string& path);
 inline std::string sessionFile(const std::string& name) {
     return readFile(ORVANTA_SESSIONS_DIR "/" + name);
 }
-
-// A file name in the temporary directory that belongs to this process and the running test
-// alone: ctest runs tests side by side, and two builds may test on one machine at once.
-std::filesystem::path scratchPath(std::string_view name);
-
-// A scratch file or folder of this test, with `text` if any; whatever is there is removed when
-// it is made and when it goes.
-struct Scratch {
-    explicit Scratch(std::string_view name, const std::string& text = "");
-    ~Scratch();
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
-    std::string path;
-};
 
 // The screen, as UTF-8, of a session of the game with this input and no options.
 std::string sessionText(const std::string& input);
