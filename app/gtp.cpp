@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -48,12 +49,13 @@ std::optional<long long> count(const std::string& text) {
     return parseWhole(text, 0, std::numeric_limits<long long>::max());
 }
 
-// A number as the controller writes time: digits, perhaps a fraction.
+// A number as the controller writes time: digits, perhaps a fraction (not "inf" or "nan").
 std::optional<double> seconds(const std::string& text) {
     double value = 0;
     const auto [end, error] =
         std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0) {
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0 ||
+        !std::isfinite(value)) {
         return std::nullopt;
     }
     return value;
@@ -78,6 +80,13 @@ std::vector<std::string> words(std::string_view line) {
         result.push_back(std::move(word));
     }
     return result;
+}
+
+// The answer to a line longer than the console keeps, with the id its kept bytes begin with, so
+// that the controller can tell which command failed.
+std::string tooLong(std::string_view kept) {
+    const auto args = words(kept);
+    return "?" + (!args.empty() && count(args[0]) ? args[0] : std::string()) + " line too long\n\n";
 }
 
 }  // namespace
@@ -366,7 +375,7 @@ int runGtp(int level, int hashMiB, int threads, bool book) {
         if (!line) {
             break;
         }
-        console.write(line->truncated ? "? line too long\n\n" : gtp.answer(line->bytes));
+        console.write(line->truncated ? tooLong(line->bytes) : gtp.answer(line->bytes));
     }
     if (console.inputError() != 0) {
         console.error(std::string("standard input: ") + std::strerror(console.inputError()));

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <optional>
 
 #include "app/analysis.hpp"
@@ -41,9 +42,6 @@ int badUse(const std::string& message) {
 int run(const Options& options) {
     console().followTestMode(testMode);
     console().setRepertoire(std::string(repertoire()));
-    if (!options.charset.empty() && !platform::Converter::isKnown(options.charset)) {
-        return badUse("character set '" + options.charset + "' is unknown");
-    }
     if (!options.charset.empty() &&
         !platform::Converter::canRepresent(options.charset, repertoire())) {
         return badUse("character set '" + options.charset + "' cannot show the program's text");
@@ -90,6 +88,11 @@ int launch(const std::vector<std::string>& arguments) {
         return badUse(error->message);
     }
     Options& options = std::get<Options>(parsed);
+    // Checked whatever the mode, though only the game and the review write text in it: a
+    // misspelt name is a mistake everywhere.
+    if (!options.charset.empty() && !platform::Converter::isKnown(options.charset)) {
+        return badUse("character set '" + options.charset + "' is unknown");
+    }
     if (options.coach && !platform::stateHome().empty()) {
         options.stateDirectory = platform::stateHome() + "/orvanta";
     }
@@ -121,6 +124,11 @@ int launch(const std::vector<std::string>& arguments) {
         if (error.error() != EPIPE) {
             console().error(error.what());
         }
+        return kExitFailure;
+    } catch (const std::bad_alloc&) {
+        // Most likely the search's table, the one large allocation, on a small machine.
+        console().error("out of memory (the search's table takes " +
+                        std::to_string(options.hashMiB) + " MiB; --hash sets it)");
         return kExitFailure;
     }
 }

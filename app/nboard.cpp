@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -56,12 +57,19 @@ std::optional<long long> whole(std::string_view text, long long low, long long h
     return parseWhole(text, low, high, Sign::kAllowed);
 }
 
-// A decimal as the GUI writes evals and times: a sign, digits, a point.
+// A decimal as the GUI writes evals and times: a sign, digits, a point (not "inf" or "nan").
 bool isDecimal(std::string_view text) {
+    if (text.starts_with('+')) {
+        text.remove_prefix(1);  // from_chars takes only a minus
+        if (text.starts_with('-')) {
+            return false;
+        }
+    }
     double value = 0;
     const auto [end, error] =
         std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
-    return !text.empty() && error == std::errc() && end == text.data() + text.size();
+    return !text.empty() && error == std::errc() && end == text.data() + text.size() &&
+           std::isfinite(value);
 }
 
 std::string fixed(double value) {

@@ -366,8 +366,9 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
     if (options.nboard && options.level) {
         return UsageError{"--nboard takes its depth from the GUI, not --level"};
     }
-    if (!options.review.empty() && ((options.perft != 0) + !options.solve.empty() + options.gtp)) {
-        return UsageError{"--review may not be given with --gtp, --perft or --solve"};
+    if (!options.review.empty() &&
+        ((options.perft != 0) + !options.solve.empty() + options.gtp + options.nboard)) {
+        return UsageError{"--review may not be given with --gtp, --nboard, --perft or --solve"};
     }
     if (options.reviewGame != 0 && options.review.empty()) {
         return UsageError{"--game needs --review"};

@@ -11,6 +11,8 @@ namespace {
 constexpr double kUsedShare = 0.9;
 // Moves counted beyond those still to come, so that a long game never runs out.
 constexpr int kMovesHeldInReserve = 4;
+// No move is given more than a day, which is as good as no limit.
+constexpr double kLongestMoveSeconds = 24.0 * 60 * 60;
 // The soft limit as a share of the hard one.
 constexpr double kSoftShare = 0.5;
 
@@ -32,9 +34,10 @@ std::optional<MoveTime> moveTime(const TimeControl& control, std::optional<TimeL
             seconds += control.byoYomiSeconds / static_cast<double>(control.byoYomiStones);
         }
     }
+    // Capped before it becomes nanoseconds: a clock of centuries would not fit in them.
+    const double used = std::min(seconds * kUsedShare, kLongestMoveSeconds);
     const auto hard = std::max<std::chrono::nanoseconds>(
-        kShortestMove,
-        std::chrono::nanoseconds(static_cast<long long>(seconds * kUsedShare * 1e9)));
+        kShortestMove, std::chrono::nanoseconds(static_cast<long long>(used * 1e9)));
     return MoveTime{std::chrono::nanoseconds(
                         static_cast<long long>(static_cast<double>(hard.count()) * kSoftShare)),
                     hard};

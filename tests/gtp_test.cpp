@@ -44,6 +44,14 @@ INSTANTIATE_TEST_SUITE_P(Transcripts, GtpSession,
                                            GtpTranscript{"games", 6}),
                          [](const auto& test) { return std::string(test.param.name); });
 
+TEST(GtpLines, ALineTooLongIsRefusedWithItsIdAndTheNextOneAnswered) {
+    const std::string endless(5000, 'x');
+    testing::ConsoleTest console("7 name " + endless + "\n8 name\n" + endless + "\n9 name\n");
+    EXPECT_EQ(runGtp(1, 1, 1, false), 0);
+    EXPECT_EQ(console.host.output(),
+              "?7 line too long\n\n=8 Orvanta\n\n? line too long\n\n=9 Orvanta\n\n");
+}
+
 TEST(RealProgramGtp, SpeaksOnlyTheProtocolAndEndsWithTheInput) {
     const auto run = testing::runProgram(
         {.input = "name\n\x01garbage\nboardsize 9\n", .args = {"--gtp", "--level=1"}});

@@ -92,6 +92,8 @@ TEST(RealProgramOptions, BadUseGivesTwoLinesOnStandardErrorNothingElseAndStatusT
         {{"--solve=x.obf", "--threads=65"}, "invalid value '65' for --threads (1 to 64)"},
         {{"--charset=ISO-8859-1"}, "character set 'ISO-8859-1' cannot show the program's text"},
         {{"--charset=NO-SUCH-SET"}, "character set 'NO-SUCH-SET' is unknown"},
+        {{"--nboard", "--charset=NOPE"}, "character set 'NOPE' is unknown"},
+        {{"--perft=1", "--charset=NOPE"}, "character set 'NOPE' is unknown"},
         {{"--record=" + unwritable},
          "cannot open record file '" + unwritable + "': No such file or directory"},
     };

@@ -31,8 +31,12 @@ TEST(ReviewOptions, FileGameAndLevelOrOneComplaint) {
         {{"--review=a", "--game=-1"}, "invalid value '-1' for --game (1 to 1000000)"},
         {{"--game=2"}, "--game needs --review"},
         {{"--review=a", "--level=0"}, "--review reviews at levels 1 to 10"},
-        {{"--review=a", "--gtp"}, "--review may not be given with --gtp, --perft or --solve"},
-        {{"--solve=b", "--review=a"}, "--review may not be given with --gtp, --perft or --solve"},
+        {{"--review=a", "--gtp"},
+         "--review may not be given with --gtp, --nboard, --perft or --solve"},
+        {{"--solve=b", "--review=a"},
+         "--review may not be given with --gtp, --nboard, --perft or --solve"},
+        {{"--nboard", "--review=a"},
+         "--review may not be given with --gtp, --nboard, --perft or --solve"},
     };
     for (const auto& c : cases) {
         const auto parsed = parseOptions(c.args);

@@ -28,6 +28,10 @@ TEST(TimeManager, EachClockGivesItsShareAndNoMoveLessThanTheFloor) {
         {"byo-yomi without stones: no limit", {60, 30, 0}, std::nullopt, 60, std::nullopt},
         {"no time at all: the floor", {0, 0, 0}, TimeLeft{0.001, 0}, 30, 10},
         {"the last move", {60, 0, 0}, TimeLeft{1, 0}, 1, 180},
+        // Clocks beyond what nanoseconds hold give a day, not the floor.
+        {"a clock of centuries", {9.2e18, 0, 0}, std::nullopt, 60, 86'400'000},
+        {"centuries left", {60, 0, 0}, TimeLeft{1e300, 0}, 20, 86'400'000},
+        {"a byo-yomi of centuries", {0, 9.2e18, 1}, std::nullopt, 60, 86'400'000},
     };
     for (const auto& c : cases) {
         const auto time = moveTime(c.control, c.left, c.empties);
