@@ -155,21 +155,21 @@ TEST(Config, ItsOptionsComeBeforeTheCommandLineAndABadLineIsNamed) {
         {"", {"--colour=red"}, "invalid value 'red' for --colour (black, white or toss)"},
     };
     for (const auto& c : cases) {
-        const testing::Scratch file("orvanta-config", c.text);
+        const testing::Scratch file("config", c.text);
         std::string expected = c.expected;
         if (expected.starts_with("@")) {
             expected.replace(0, 1, file.path);
         }
         EXPECT_EQ(describe(optionsWithConfig(c.args, file.path)), expected) << c.text;
     }
-    const testing::Scratch folder("orvanta-config-folder");
+    const testing::Scratch folder("config-folder");
     std::filesystem::create_directory(folder.path);
     EXPECT_EQ(describe(optionsWithConfig({}, folder.path)),
               "cannot read configuration file '" + folder.path + "': Is a directory");
 }
 
 TEST(RealProgramConfig, ABadLineIsBadUseAndNoFileIsEverCreated) {
-    const testing::Scratch home("orvanta-home");
+    const testing::Scratch home("home");
     std::filesystem::create_directories(home.path + "/config/orvanta");
     std::ofstream(home.path + "/config/orvanta/config") << "coach\nhash=0\n";
     const std::vector<std::string> env = {"XDG_CONFIG_HOME=" + home.path + "/config",
@@ -188,7 +188,7 @@ TEST(RealProgramConfig, ABadLineIsBadUseAndNoFileIsEverCreated) {
 }
 
 TEST(RealProgramChoices, TheLastAnswersAreTheNextDefaultsAndAreWrittenWhole) {
-    const testing::Scratch home("orvanta-state");
+    const testing::Scratch home("state");
     const std::vector<std::string> env = {"XDG_STATE_HOME=" + home.path};
     const auto first = testing::runProgram(
         {.input = "2\n2\n5\nout\n-1\n", .args = {"--coach", "--pause-scale=0"}, .env = env});
