@@ -49,7 +49,7 @@ bench:
 	./build-bench/engine_bench
 	bench/whole_program.py build-bench
 
-# Trains the evaluation from self-play (about three hours on two cores) and rewrites the committed
+# Trains the evaluation from self-play (about half an hour on two cores) and rewrites the committed
 # weights file engine/eval_weights.bin. The work is kept in build-train/work: stopped, the same
 # command goes on where it was. TRAIN_ARGS=--scale=0.05 makes a quick trial run (with another
 # work folder, e.g. TRAIN_ARGS="--scale=0.05 --work=build-train/trial").

@@ -73,7 +73,7 @@ class Nboard {
     // The depth before any `set depth`, and the deepest one.
     static constexpr int kDefaultDepth = 8;
     static constexpr int kMaxDepth = 60;
-    // The shallowest depth that plays from the book: that of the first level that does.
+    // The shallowest depth that plays from the book: level 8's, the first with a node budget.
     static constexpr int kBookDepth = 9;
 };
 
