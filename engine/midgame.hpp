@@ -66,6 +66,20 @@ class Midgame {
     void enterRoot() { atRoot_ = true; }
     std::uint64_t nodes() const { return nodes_; }
 
+    // The best root move that the iteration under way has proved so far: searched to the
+    // iteration's depth, its score above the lower bound of the window, so better than every
+    // root move searched before it in that window. The first of them is the table's move, the
+    // last iteration's best. Forgotten when an iteration begins.
+    struct RootBest {
+        int move;
+        int score;
+        Line pv;
+    };
+    void beginIteration() { rootBest_.reset(); }
+    const std::optional<RootBest>& rootBest() const { return rootBest_; }
+    // Whether `stop` (the clock), rather than the node budget, ended the search.
+    bool stoppedByClock() const { return stoppedByClock_; }
+
     // With other threads searching the same tree (lazy SMP): `work` gathers what all of them
     // have done, each adding its own every kPollInterval nodes, and the budget counts it, so
     // that any of them stops once the budget is spent.
@@ -135,6 +149,9 @@ class Midgame {
                     pv.set(c->square, line);
                 } else {
                     pv.set(c->square, Line{});
+                }
+                if (root && score > originalAlpha) {
+                    rootBest_ = RootBest{c->square, score, pv};
                 }
                 alpha = std::max(alpha, score);
                 if (alpha >= beta) {
@@ -288,10 +305,16 @@ class Midgame {
             if (sharedWork_ != nullptr) {
                 reportWork();
             }
-            if (limits_.stop && limits_.stop()) {
+            if (clockStops()) {
                 throw Stopped{};
             }
         }
+    }
+
+    // Polls `stop`, remembering that it stopped the search.
+    bool clockStops() {
+        stoppedByClock_ = stoppedByClock_ || (limits_.stop && limits_.stop());
+        return stoppedByClock_;
     }
 
     // What needs no move list: a leaf, a pass (the caller searches on), a finished game, or a
@@ -330,7 +353,9 @@ class Midgame {
                 }
                 budget.nodes = (limits_.nodes - budgetWork()) * kSolverNodesPerNode;
             }
-            budget.stop = limits_.stop;
+            if (limits_.stop) {
+                budget.stop = [this] { return clockStops(); };
+            }
         }
         try {
             const SolveResult r =
@@ -401,6 +426,8 @@ class Midgame {
     std::uint64_t nextPoll_ = kPollInterval;
     bool armed_ = false;
     bool atRoot_ = false;
+    bool stoppedByClock_ = false;
+    std::optional<RootBest> rootBest_;
     int lastSolvedMove_ = kPass;
     std::atomic<std::uint64_t>* sharedWork_ = nullptr;
     std::uint64_t reportedWork_ = 0;

@@ -165,12 +165,14 @@ SearchResult Search::run(const Position& position, const SearchLimits& limits) {
         helpers.emplace(threads_ - 1, position, helperDepth, table_, weights_, isa_, limits);
         search.shareWork(helpers->work());
     }
+    int underWay = 0;  // the depth of the mid-game iteration under way
     try {
         for (int depth = 1; depth <= lastDepth; ++depth) {
             if (exact && depth > warmUp) {
                 depth = empties;
             }
             if (depth >= empties) {
+                search.beginIteration();
                 // The solver has threads of its own.
                 if (helpers) {
                     helperNodes = helpers->stop();
@@ -193,6 +195,8 @@ SearchResult Search::run(const Position& position, const SearchLimits& limits) {
             }
             Line pv;
             int score = 0;
+            search.beginIteration();
+            underWay = depth;
             for (;;) {
                 search.enterRoot();
                 score = search.pvs(position.player(), position.opponent(), depth, alpha, beta, pv);
@@ -219,7 +223,14 @@ SearchResult Search::run(const Position& position, const SearchLimits& limits) {
             }
         }
     } catch (const Stopped&) {
-        // the last finished iteration stands
+        // The last finished iteration stands, unless the clock stopped one whose root had
+        // already proved a move: searched deeper, that move is the better choice. The node
+        // budget keeps the finished iteration, as the levels were measured with.
+        if (const auto& best = search.rootBest(); best && search.stoppedByClock()) {
+            result.move = best->move;
+            result.score = best->score;
+            result.pv = extendedLine(position, best->pv, table_, underWay);
+        }
     }
     if (helpers) {
         helperNodes = helpers->stop();

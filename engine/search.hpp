@@ -24,8 +24,9 @@ struct SearchLimits {
     // finished iteration; the first iteration (one ply) always finishes. Nodes of the exact
     // solver are cheaper and count a quarter each.
     std::uint64_t nodes = 0;
-    // Polled now and then during the search; true abandons the iteration under way and returns
-    // the last finished one (time control). May be empty.
+    // Polled now and then during the search; true abandons the iteration under way (time
+    // control). The move is the last finished iteration's, or the one that the abandoned
+    // iteration has already proved better. May be empty.
     std::function<bool()> stop;
     // Asked after each finished iteration: true ends the search there rather than begin another
     // that would likely be cut short (time control's soft limit). May be empty.

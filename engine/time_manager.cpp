@@ -13,7 +13,7 @@ constexpr double kUsedShare = 0.9;
 constexpr int kMovesHeldInReserve = 4;
 // No move is given more than a day, which is as good as no limit.
 constexpr double kLongestMoveSeconds = 24.0 * 60 * 60;
-// The soft limit as a share of the hard one.
+// The soft limit as a share of the hard one, while time not spent is kept for later moves.
 constexpr double kSoftShare = 0.5;
 
 }  // namespace
@@ -23,6 +23,9 @@ std::optional<MoveTime> moveTime(const TimeControl& control, std::optional<TimeL
     if (control.byoYomiSeconds > 0 && control.byoYomiStones == 0) {
         return std::nullopt;
     }
+    // The last stone of a byo-yomi period: what the move leaves unspent is lost with the period.
+    const bool lastStone =
+        left ? left->stones == 1 : control.mainSeconds <= 0 && control.byoYomiStones == 1;
     double seconds = 0;
     if (left && left->stones > 0) {
         seconds = left->seconds / static_cast<double>(left->stones);
@@ -38,6 +41,9 @@ std::optional<MoveTime> moveTime(const TimeControl& control, std::optional<TimeL
     const double used = std::min(seconds * kUsedShare, kLongestMoveSeconds);
     const auto hard = std::max<std::chrono::nanoseconds>(
         kShortestMove, std::chrono::nanoseconds(static_cast<long long>(used * 1e9)));
+    if (lastStone) {
+        return MoveTime{hard, hard};
+    }
     return MoveTime{std::chrono::nanoseconds(
                         static_cast<long long>(static_cast<double>(hard.count()) * kSoftShare)),
                     hard};

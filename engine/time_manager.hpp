@@ -24,7 +24,8 @@ struct TimeLeft {
 };
 
 // The time of one move. The search should not begin another iteration after `soft` (the next
-// one usually costs more than all before it), and must stop at `hard`.
+// one usually costs more than all before it), and must stop at `hard`. On the last stone of a
+// byo-yomi period, whose unspent time is lost, `soft` is `hard`.
 struct MoveTime {
     std::chrono::nanoseconds soft;
     std::chrono::nanoseconds hard;
