@@ -27,14 +27,16 @@ std::string discs(int score) {
 
 }  // namespace
 
-engine::SearchLimits levelLimits(int level, int threads) {
+engine::SearchLimits levelLimits(int level, int threads, bool clocked) {
     const Level& settings = levelSettings(level);
     engine::SearchLimits limits;
     limits.depth = settings.depth;
     limits.exactEmpties = settings.exactEmpties;
     // A level's budget is for each thread: more threads search more in about the same time,
     // rather than the same in less.
-    limits.nodes = settings.nodes * static_cast<std::uint64_t>(std::max(threads, 1));
+    limits.nodes = clocked && level == kMaxLevel
+                       ? 0
+                       : settings.nodes * static_cast<std::uint64_t>(std::max(threads, 1));
     return limits;
 }
 
@@ -52,7 +54,7 @@ engine::SearchResult chooseMove(int level, engine::Search& search, const engine:
         const auto& [move, score] = scores[platform::generator()() % close];
         return {move, score, settings.depth, false, search.lastNodes(), {move}};
     }
-    engine::SearchLimits limits = levelLimits(level, search.threads());
+    engine::SearchLimits limits = levelLimits(level, search.threads(), static_cast<bool>(stop));
     limits.stop = std::move(stop);
     limits.softStop = std::move(softStop);
     return search.run(position, limits);

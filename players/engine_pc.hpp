@@ -44,12 +44,15 @@ std::optional<engine::SearchResult> bookMove(int level, const engine::Book& book
                                              const engine::Position& position);
 
 // The search limits of a level from 1 on, on `threads` threads: the level's depth and exact
-// empties, and its node budget for each thread.
-engine::SearchLimits levelLimits(int level, int threads);
+// empties, and its node budget for each thread. Under a clock (`clocked`) the strongest level
+// has no node budget: the clock's time is its budget, which a fast machine would otherwise
+// leave half unspent.
+engine::SearchLimits levelLimits(int level, int threads, bool clocked = false);
 
 // The engine's choice at a level from 1 on, for a position where the mover has a move; draws
 // from the process-wide generator at the gentle levels. The search runs on `search`'s threads.
-// `stop` and `softStop`, when given, cut the search short (time control: see SearchLimits).
+// `stop` and `softStop`, when given, are a clock that cuts the search short (time control: see
+// SearchLimits), with the limits of `levelLimits(level, threads, true)`.
 engine::SearchResult chooseMove(int level, engine::Search& search, const engine::Position& position,
                                 std::function<bool()> stop = {},
                                 std::function<bool()> softStop = {});

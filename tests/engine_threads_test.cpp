@@ -150,22 +150,25 @@ TEST(EngineThreads, SearchPlaysLegalMovesStopsWhenToldAndSolvesExactly) {
 
 // A level's node budget is for each thread: on two threads the computer searches more in about
 // the same time, rather than the same in less. A search keeps to its budget on any number of
-// threads (above).
+// threads (above). Under a clock the strongest level spends the clock's time instead.
 TEST(EngineThreads, ALevelsNodeBudgetIsForEachThread) {
     struct Case {
         int level, threads;
+        bool clocked;
         std::uint64_t nodes;
     };
     const Case cases[] = {
-        {kMaxLevel, 1, 7'000'000},
-        {kMaxLevel, 2, 14'000'000},
-        {8, 4, 4'000'000},
-        {8, 0, 1'000'000},  // taken as one
-        {6, 2, 0},          // no budget: still none
+        {kMaxLevel, 1, false, 7'000'000},
+        {kMaxLevel, 2, false, 14'000'000},
+        {8, 4, false, 4'000'000},
+        {8, 0, false, 1'000'000},  // taken as one
+        {6, 2, false, 0},          // no budget: still none
+        {kMaxLevel, 1, true, 0},
+        {kMaxLevel - 1, 2, true, 6'000'000},  // the levels below keep theirs
     };
     for (const Case& c : cases) {
-        const SearchLimits limits = levelLimits(c.level, c.threads);
-        EXPECT_EQ(limits.nodes, c.nodes) << c.level << " " << c.threads;
+        const SearchLimits limits = levelLimits(c.level, c.threads, c.clocked);
+        EXPECT_EQ(limits.nodes, c.nodes) << c.level << " " << c.threads << " " << c.clocked;
         EXPECT_EQ(limits.depth, levelSettings(c.level).depth);
         EXPECT_EQ(limits.exactEmpties, levelSettings(c.level).exactEmpties);
     }

@@ -18,12 +18,15 @@ struct GtpTranscript {
     const char* name;
     int level;
     bool book = true;
+    // How far the steady clock moves at each look: a search under a clock runs until it ends.
+    std::chrono::milliseconds tick{0};
 };
 
 class GtpSession : public ::testing::TestWithParam<GtpTranscript> {};
 
 TEST_P(GtpSession, AnswersAsItsTranscriptSays) {
     testing::ConsoleTest console(testing::readFile(kGtp + GetParam().name + ".in"));
+    console.host.tick = GetParam().tick;
     platform::fixSeeds(1);
     EXPECT_EQ(runGtp(GetParam().level, 1, 1, GetParam().book), 0);
     platform::fixSeeds(std::nullopt);
@@ -37,8 +40,10 @@ TEST_P(GtpSession, AnswersAsItsTranscriptSays) {
 INSTANTIATE_TEST_SUITE_P(Transcripts, GtpSession,
                          ::testing::Values(GtpTranscript{"protocol", 10},
                                            GtpTranscript{"passes", 10}, GtpTranscript{"genmove", 1},
-                                           // Searches under time control, out of the book.
-                                           GtpTranscript{"genmove_strong", 10, false},
+                                           // Searches under time control, out of the book: a
+                                           // clock that moves 10 ms at each look.
+                                           GtpTranscript{"genmove_strong", 10, false,
+                                                         std::chrono::milliseconds(10)},
                                            // Book moves, chosen among near equals with seed 1.
                                            GtpTranscript{"book", 9}, GtpTranscript{"quarry", 3},
                                            GtpTranscript{"games", 6}),

@@ -34,7 +34,11 @@ class FakeHost final : public platform::Host {
     void writeError(std::string_view text) override { errors += text; }
     std::ptrdiff_t read(char* buffer, std::size_t size) override;
     std::time_t now() override { return clock; }
-    std::chrono::nanoseconds steadyTime() override { return std::chrono::nanoseconds(clock); }
+    // Each look at the steady clock moves it on by `tick` (a search under a clock then ends).
+    std::chrono::nanoseconds steadyTime() override {
+        steady += tick;
+        return steady;
+    }
     void sleep(std::chrono::milliseconds duration) override {
         pauses_.push_back({output_.size(), duration.count()});
     }
@@ -55,6 +59,8 @@ class FakeHost final : public platform::Host {
     std::size_t reads() const { return reads_; }
 
     std::time_t clock = 1'700'000'000;
+    std::chrono::nanoseconds steady{1'700'000'000};
+    std::chrono::nanoseconds tick{0};
     bool closed = false;       // every write fails, as if standard output were closed
     std::string errors;        // what was written on standard error
     std::size_t chunk = 4096;  // bytes handed out per read, to split words across reads
