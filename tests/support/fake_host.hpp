@@ -20,7 +20,8 @@ std::string fromCp932(std::string_view bytes);
 std::string toCp932(std::string_view utf8);
 
 // A machine for tests: input comes from a string, output bytes are captured as if written to a
-// file, the clock stands still and pauses are recorded with the output written before them.
+// file, the clocks stand still (unless a test sets `tick`) and pauses are recorded with the output
+// written before them.
 class FakeHost final : public platform::Host {
   public:
     explicit FakeHost(std::string input = {}) : input_(std::move(input)) {}
