@@ -1,11 +1,13 @@
 #pragma once
 
-// The hot loops (perft and the endgame search) are compiled once per instruction set; the
-// best one this processor runs is picked at run time from a constant table of entry points.
-// Nothing here is mutable: callers pass the Isa, by default bestIsa().
+// The hot loops (perft, the mid-game search and the endgame solver) are compiled once per
+// instruction set; the best one this processor runs is picked at run time from a constant table of
+// entry points. Nothing here is mutable: callers pass the Isa, by default bestIsa().
 
 #include <cstdint>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "engine/bitboard.hpp"
 
@@ -14,6 +16,10 @@ namespace orvanta::engine {
 class TranspositionTable;
 struct SolveResult;
 struct SolveBudget;
+class Position;
+class EvalWeights;
+struct SearchLimits;
+struct SearchResult;
 
 enum class Isa {
     kPortable,  // any processor: plain 64-bit integer code
@@ -34,6 +40,13 @@ struct Kernels {
     std::uint64_t (*perft)(Bitboard player, Bitboard opponent, int depth);
     SolveResult (*solve)(Bitboard player, Bitboard opponent, int alpha, int beta,
                          TranspositionTable& table, const SolveBudget& budget);
+    // The mid-game search (Search::run) for a position with a legal move, on `threads` threads.
+    SearchResult (*search)(const Position& position, const SearchLimits& limits,
+                           TranspositionTable& table, const EvalWeights& weights, int threads);
+    // Search::rootScores, unsorted, and the nodes it searched.
+    void (*rootScores)(const Position& position, int depth, TranspositionTable& table,
+                       const EvalWeights& weights, std::vector<std::pair<int, int>>& scores,
+                       std::uint64_t& nodes);
 };
 
 // `isa` must be supported.

@@ -9,15 +9,21 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <optional>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "engine/best_first.hpp"
 #include "engine/eval.hpp"
+#include "engine/eval_state.hpp"
 #include "engine/kernels.hpp"
 #include "engine/parity.hpp"
+#include "engine/position.hpp"
 #include "engine/rules.hpp"
+#include "engine/search.hpp"
+#include "engine/search_detail.hpp"
 #include "engine/solve.hpp"
 #include "engine/stability.hpp"
 #include "engine/transposition.hpp"

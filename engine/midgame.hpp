@@ -1,7 +1,10 @@
 #pragma once
 
 // The mid-game search below the root: NegaScout with the table, ProbCut and best-first ordering,
-// handing positions near the end to the exact solver. Only the root driver (search.cpp) uses it.
+// handing positions near the end to the exact solver. Only the root driver (root.hpp) uses it.
+//
+// Templates only, over the kernels' `Rules` (see perft_impl.hpp and endgame.hpp): each kernel
+// builds its own copy. Non-template helpers live in the headers included here first.
 
 #include <algorithm>
 #include <array>
@@ -10,55 +13,24 @@
 #include <utility>
 
 #include "engine/best_first.hpp"
+#include "engine/endgame.hpp"
+#include "engine/eval_state.hpp"
 #include "engine/rules.hpp"
 #include "engine/score.hpp"
 #include "engine/search.hpp"
+#include "engine/search_detail.hpp"
 #include "engine/solve.hpp"
 
 namespace orvanta::engine::detail {
 
-// Thrown through the search when the budget is spent or `stop` says so.
-struct Stopped {};
-
-// The moves of a line, for the principal variation.
-struct Line {
-    std::array<int, kSquares> moves{};
-    int size = 0;
-
-    void set(int move, const Line& rest) {
-        moves[0] = move;
-        const int kept = std::min(rest.size, kSquares - 1);
-        std::copy_n(rest.moves.begin(), kept, moves.begin() + 1);
-        size = kept + 1;
-    }
-};
-
-// Static values of the squares for ordering cheap nodes: corners first, the squares next to an
-// empty corner last.
-constexpr std::array<int, kSquares> kSquareValue = {
-    18, -6, 4,  2,  2,  4,  -6, 18,  //
-    -6, -9, -1, -1, -1, -1, -9, -6,  //
-    4,  -1, 1,  0,  0,  1,  -1, 4,   //
-    2,  -1, 0,  0,  0,  0,  -1, 2,   //
-    2,  -1, 0,  0,  0,  0,  -1, 2,   //
-    4,  -1, 1,  0,  0,  1,  -1, 4,   //
-    -6, -9, -1, -1, -1, -1, -9, -6,  //
-    18, -6, 4,  2,  2,  4,  -6, 18,
-};
-
-// Divides rounding towards minus infinity (scores to whole discs for the solver's window).
-constexpr int floorDiv(int a, int b) {
-    return a >= 0 ? a / b : -((-a + b - 1) / b);
-}
-
 // NegaScout over the mid-game: a full-window search along the principal variation (pvs), a
 // null-window one elsewhere (nws); the transposition table, best-first ordering, and the exact
 // solver as soon as the remaining depth reaches the end of the game.
+template <class Rules>
 class Midgame {
   public:
-    Midgame(TranspositionTable& table, const EvalWeights& weights, Isa isa,
-            const SearchLimits& limits)
-        : table_(table), weights_(weights), isa_(isa), limits_(limits) {}
+    Midgame(TranspositionTable& table, const EvalWeights& weights, const SearchLimits& limits)
+        : table_(table), weights_(weights), limits_(limits) {}
 
     // The budget applies from the moment it is armed (after the first iteration).
     void arm() { armed_ = true; }
@@ -96,20 +68,28 @@ class Midgame {
         return {score / kScoreScale, lastSolvedMove_, 0};
     }
 
-    int evaluateLeaf(Bitboard player, Bitboard opponent) {
+    // The evaluation of a leaf that `state` reads (a finished game scores exactly).
+    int evaluateLeaf(Bitboard player, Bitboard opponent, const EvalState& state) {
         count();
-        return evaluate(player, opponent, weights_);
+        const Bitboard moves = Rules::moves(player, opponent);
+        const Bitboard replies = Rules::moves(opponent, player);
+        if ((moves | replies) == 0) {
+            return finalScore(player, opponent) * kScoreScale;
+        }
+        return state.evaluate(weights_, popcount(~(player | opponent)), moves, replies);
     }
 
     // Full window at a principal-variation node; `pv` receives the line found.
-    int pvs(Bitboard player, Bitboard opponent, int depth, int alpha, int beta, Line& pv) {
+    int pvs(Bitboard player, Bitboard opponent, const EvalState& state, int depth, int alpha,
+            int beta, Line& pv) {
         pv.size = 0;
         const bool root = std::exchange(atRoot_, false);
         // 1. The node: a leaf, a pass, the end of the game, or close enough to solve it.
-        if (const auto settled = settle(player, opponent, depth, alpha, beta)) {
+        if (const auto settled = settle(player, opponent, state, depth, alpha, beta)) {
             if (settled->pass) {
                 Line rest;
-                const int score = -pvs(opponent, player, depth, -beta, -alpha, rest);
+                const int score =
+                    -pvs(opponent, player, state.passed(), depth, -beta, -alpha, rest);
                 pv.set(kPass, rest);
                 return score;
             }
@@ -124,20 +104,21 @@ class Midgame {
         //    with the full one when they prove better than the best so far.
         const std::uint64_t before = nodes_;
         const int originalAlpha = alpha;
-        MoveList list(*this, player, opponent, depth, hashMove);
+        MoveList list(*this, player, opponent, state, depth, hashMove);
         int best = -kInfinity;
         int bestMove = kPass;
         Line line;
         while (const Candidate* c = list.next()) {
             const Bitboard p = opponent ^ c->flipped;
             const Bitboard o = player ^ c->flipped ^ bit(c->square);
+            const EvalState child = state.after(c->square, c->flipped);
             int score = 0;
             if (best == -kInfinity) {
-                score = -pvs(p, o, depth - 1, -beta, -alpha, line);
+                score = -pvs(p, o, child, depth - 1, -beta, -alpha, line);
             } else {
-                score = -nws(p, o, depth - 1, -alpha - 1);
+                score = -nws(p, o, child, depth - 1, -alpha - 1);
                 if (score > alpha && score < beta) {
-                    score = -pvs(p, o, depth - 1, -beta, -alpha, line);
+                    score = -pvs(p, o, child, depth - 1, -beta, -alpha, line);
                 } else {
                     line.size = -1;  // not a principal variation
                 }
@@ -165,10 +146,11 @@ class Midgame {
     }
 
     // Null window (alpha, alpha + 1): only whether the score beats alpha; fail-soft.
-    int nws(Bitboard player, Bitboard opponent, int depth, int alpha) {
+    int nws(Bitboard player, Bitboard opponent, const EvalState& state, int depth, int alpha) {
         // 1. The node.
-        if (const auto settled = settle(player, opponent, depth, alpha, alpha + 1)) {
-            return settled->pass ? -nws(opponent, player, depth, -alpha - 1) : settled->score;
+        if (const auto settled = settle(player, opponent, state, depth, alpha, alpha + 1)) {
+            return settled->pass ? -nws(opponent, player, state.passed(), depth, -alpha - 1)
+                                 : settled->score;
         }
         // 2. The table.
         int hashMove = kPass;
@@ -176,17 +158,17 @@ class Midgame {
             return *cut;
         }
         // 3. ProbCut: a shallow search that ends far outside the window settles the node.
-        if (const auto cut = probCut(player, opponent, depth, alpha)) {
+        if (const auto cut = probCut(player, opponent, state, depth, alpha)) {
             return *cut;
         }
         // 4. Moves best first until one beats alpha.
         const std::uint64_t before = nodes_;
-        MoveList list(*this, player, opponent, depth, hashMove);
+        MoveList list(*this, player, opponent, state, depth, hashMove);
         int best = -kInfinity;
         int bestMove = kPass;
         while (const Candidate* c = list.next()) {
             const int score = -nws(opponent ^ c->flipped, player ^ c->flipped ^ bit(c->square),
-                                   depth - 1, -alpha - 1);
+                                   state.after(c->square, c->flipped), depth - 1, -alpha - 1);
             if (score > best) {
                 best = score;
                 bestMove = c->square;
@@ -211,7 +193,8 @@ class Midgame {
                                                           520, 440, 340, 300, 385};
     static constexpr int kProbCutMarginTenths = 15;
 
-    std::optional<int> probCut(Bitboard player, Bitboard opponent, int depth, int alpha) {
+    std::optional<int> probCut(Bitboard player, Bitboard opponent, const EvalState& state,
+                               int depth, int alpha) {
         if (depth < kProbCutDepth || !limits_.probCut) {
             return std::nullopt;
         }
@@ -220,11 +203,11 @@ class Midgame {
             std::min(depth, static_cast<int>(kProbCutError.size()) - 1))];
         const int margin = error * kProbCutMarginTenths / 10;
         const int high = alpha + 1 + margin;
-        if (high < kBest && nws(player, opponent, shallowDepth, high - 1) >= high) {
+        if (high < kBest && nws(player, opponent, state, shallowDepth, high - 1) >= high) {
             return alpha + 1;
         }
         const int low = alpha - margin;
-        if (low > -kBest && nws(player, opponent, shallowDepth, low) <= low) {
+        if (low > -kBest && nws(player, opponent, state, shallowDepth, low) <= low) {
             return alpha;
         }
         return std::nullopt;
@@ -252,11 +235,12 @@ class Midgame {
 
     class MoveList {
       public:
-        MoveList(Midgame& search, Bitboard player, Bitboard opponent, int depth, int hashMove) {
-            for (Bitboard moves = legalMoves(player, opponent); moves != 0; moves &= moves - 1) {
+        MoveList(Midgame& search, Bitboard player, Bitboard opponent, const EvalState& state,
+                 int depth, int hashMove) {
+            for (Bitboard moves = Rules::moves(player, opponent); moves != 0; moves &= moves - 1) {
                 Candidate& c = items_[size_++];
                 c.square = firstSquare(moves);
-                c.flipped = flips(player, opponent, c.square);
+                c.flipped = Rules::flips(player, opponent, c.square);
                 if (c.square == hashMove) {
                     c.value = kHashMoveValue;
                     continue;
@@ -264,11 +248,12 @@ class Midgame {
                 const Bitboard p = opponent ^ c.flipped;
                 const Bitboard o = player ^ c.flipped ^ bit(c.square);
                 if (depth < kSortDepth) {
-                    const Bitboard replies = legalMoves(p, o);
+                    const Bitboard replies = Rules::moves(p, o);
                     c.value = kSquareValue[static_cast<std::size_t>(c.square)] -
                               kReplyWeight * (popcount(replies) + popcount(replies & kCorners));
                 } else {
-                    c.value = -search.shallow(p, o, sortDepth(depth));
+                    c.value =
+                        -search.shallow(p, o, state.after(c.square, c.flipped), sortDepth(depth));
                 }
             }
         }
@@ -284,12 +269,12 @@ class Midgame {
 
     // A shallow full-window score of a child for ordering: its evaluation, or a search of a
     // ply or two.
-    int shallow(Bitboard player, Bitboard opponent, int depth) {
+    int shallow(Bitboard player, Bitboard opponent, const EvalState& state, int depth) {
         if (depth == 0) {
-            return evaluateLeaf(player, opponent);
+            return evaluateLeaf(player, opponent, state);
         }
         Line ignored;
-        return pvs(player, opponent, depth, -kInfinity, kInfinity, ignored);
+        return pvs(player, opponent, state, depth, -kInfinity, kInfinity, ignored);
     }
 
     void count() {
@@ -319,18 +304,18 @@ class Midgame {
 
     // What needs no move list: a leaf, a pass (the caller searches on), a finished game, or a
     // position whose remaining depth reaches the end, which the exact solver takes.
-    std::optional<Settled> settle(Bitboard player, Bitboard opponent, int depth, int alpha,
-                                  int beta) {
+    std::optional<Settled> settle(Bitboard player, Bitboard opponent, const EvalState& state,
+                                  int depth, int alpha, int beta) {
         const int empties = popcount(~(player | opponent));
         if (empties <= depth) {
             return Settled{solveWithin(player, opponent, alpha, beta), false};
         }
         if (depth == 0) {
-            return Settled{evaluateLeaf(player, opponent), false};
+            return Settled{evaluateLeaf(player, opponent, state), false};
         }
         count();
-        if (legalMoves(player, opponent) == 0) {
-            if (legalMoves(opponent, player) == 0) {
+        if (Rules::moves(player, opponent) == 0) {
+            if (Rules::moves(opponent, player) == 0) {
                 return Settled{finalScore(player, opponent) * kScoreScale, false};
             }
             return Settled{0, true};
@@ -358,8 +343,7 @@ class Midgame {
             }
         }
         try {
-            const SolveResult r =
-                solve(Position(player, opponent, Colour::kBlack), low, high, table_, budget, isa_);
+            const SolveResult r = Endgame<Rules>::run(player, opponent, low, high, table_, budget);
             nodes_ += r.nodes;
             solverNodes_ += r.nodes;
             lastSolvedMove_ = r.move;
@@ -408,7 +392,6 @@ class Midgame {
 
     TranspositionTable& table_;
     const EvalWeights& weights_;
-    Isa isa_;
     const SearchLimits& limits_;
     // What the node budget counts: a node of the solver costs a fraction of a mid-game node
     // (it has no evaluation), so kSolverNodesPerNode of them count as one.

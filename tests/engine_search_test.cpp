@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
+#include "engine/eval_state.hpp"
 #include "engine/patterns.hpp"
 #include "engine/search.hpp"
 #include "engine/solve.hpp"
@@ -65,6 +67,27 @@ TEST(EngineEval, GivesSymmetricPositionsOneScore) {
                 evaluate(symmetry(p.player(), k), symmetry(p.opponent(), k), builtinWeights()),
                 score)
                 << p.text() << " symmetry " << k;
+        }
+    }
+}
+
+// The readings kept move by move (passes too) are those read afresh from the board, and they
+// evaluate as the evaluation does.
+TEST(EngineEval, KeepsItsReadingsMoveByMove) {
+    std::mt19937 random(17);
+    for (int game = 0; game < 20; ++game) {
+        Position p;
+        EvalState state = EvalState::of(p.player(), p.opponent());
+        while (!p.isOver()) {
+            ASSERT_EQ(state, EvalState::of(p.player(), p.opponent())) << p.text();
+            const Bitboard moves = p.moves();
+            const Bitboard replies = legalMoves(p.opponent(), p.player());
+            ASSERT_EQ(state.evaluate(builtinWeights(), p.empties(), moves, replies),
+                      evaluate(p.player(), p.opponent(), builtinWeights()))
+                << p.text();
+            const int move = testing::randomMove(moves, random);
+            state = move == kPass ? state.passed() : state.after(move, p.flipsOf(move));
+            p = p.after(move);
         }
     }
 }
