@@ -4,7 +4,9 @@
 // alter the search must not change them); and the time to solve every FFO position exactly, on
 // one thread and then on --threads (default 2), with the ratio of the times.
 //   engine_bench [--depth N] [--runs N] [--table-mib N] [--ffo DIR|--no-ffo]
-//                [--search-depth N|--no-search] [--threads N]
+//                [--search-depth N|--no-search] [--selectivity P] [--threads N]
+// --selectivity searches the deeper run at that confidence (73, 87, 95, 98, 99 or 100 percent:
+// none) instead of the search's default.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -35,6 +37,7 @@ struct Options {
     std::string ffo = ORVANTA_FFO_DIR;
     int searchDepth = 12;  // 0: no search figures
     int threads = 2;       // the FFO positions again on this many threads (1: not again)
+    engine::Selectivity selectivity = engine::SearchLimits{}.selectivity;
 };
 
 double seconds(const std::function<void()>& work) {
@@ -178,7 +181,7 @@ void benchEvaluation() {
 // The search against plain alpha-beta (same evaluation, no table, no ordering) at equal depth,
 // then the search alone at `depth`: nodes, time and nodes a second over fixed positions, each
 // with a cleared 16 MiB table.
-void benchSearch(int depth) {
+void benchSearch(int depth, engine::Selectivity selectivity) {
     const auto positions = midgamePositions();
     const engine::EvalWeights weights = engine::builtinWeights();
     testing::PlainSearch plain([&weights](engine::Bitboard p, engine::Bitboard o) {
@@ -190,13 +193,14 @@ void benchSearch(int depth) {
         std::uint64_t nodes = 0;
         double time = 0;
     };
-    const auto runSearch = [&](int d) {
+    const auto runSearch = [&](int d, engine::Selectivity cut) {
         Total total;
         for (const Position& p : positions) {
             search.clear();
             engine::SearchResult r;
             engine::SearchLimits limits;
             limits.depth = d;
+            limits.selectivity = cut;
             total.time += seconds([&] { r = search.run(p, limits); });
             total.nodes += r.nodes;
         }
@@ -222,8 +226,13 @@ void benchSearch(int depth) {
         std::printf("\n");
     };
     line("plain alpha-beta", kPlainDepth, base, {});
-    line("search", kPlainDepth, runSearch(kPlainDepth), base);
-    line("search", depth, runSearch(depth), {});
+    line("search", kPlainDepth, runSearch(kPlainDepth, engine::SearchLimits{}.selectivity), base);
+    const Total deep = runSearch(depth, selectivity);
+    line("search", depth, deep, {});
+    std::printf("  at %d%% selectivity: %.3f s and %.2f M nodes a position on average\n",
+                engine::kSelectivityPercent[static_cast<std::size_t>(selectivity)],
+                deep.time / static_cast<double>(positions.size()),
+                static_cast<double>(deep.nodes) / 1e6 / static_cast<double>(positions.size()));
 }
 
 }  // namespace
@@ -246,6 +255,15 @@ int main(int argc, char** argv) {
             options.ffo.clear();
         } else if (arg == "--search-depth" && hasValue) {
             options.searchDepth = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--selectivity" && hasValue) {
+            const int percent = std::atoi(argv[++i]);
+            const auto& all = orvanta::engine::kSelectivityPercent;
+            const auto* found = std::find(all.begin(), all.end(), percent);
+            if (found == all.end()) {
+                std::fprintf(stderr, "%s: --selectivity is one of 73 87 95 98 99 100\n", argv[0]);
+                return 2;
+            }
+            options.selectivity = static_cast<orvanta::engine::Selectivity>(found - all.begin());
         } else if (arg == "--no-search") {
             options.searchDepth = 0;
         } else if (arg == "--threads" && hasValue) {
@@ -253,7 +271,7 @@ int main(int argc, char** argv) {
         } else {
             std::fprintf(stderr,
                          "usage: %s [--depth N] [--runs N] [--table-mib N] [--ffo DIR|--no-ffo] "
-                         "[--search-depth N|--no-search] [--threads N]\n",
+                         "[--search-depth N|--no-search] [--selectivity P] [--threads N]\n",
                          argv[0]);
             return 2;
         }
@@ -261,7 +279,7 @@ int main(int argc, char** argv) {
     bool ok = options.depth < 0 || orvanta::bench::benchPerft(options);
     if (options.searchDepth > 0) {
         orvanta::bench::benchEvaluation();
-        orvanta::bench::benchSearch(options.searchDepth);
+        orvanta::bench::benchSearch(options.searchDepth, options.selectivity);
     }
     if (!options.ffo.empty()) {
         orvanta::engine::TranspositionTable table(options.tableMiB << 20);

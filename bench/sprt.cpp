@@ -32,6 +32,7 @@
 #include <vector>
 
 #include "bench/gtp_engine.hpp"
+#include "bench/openings.hpp"
 #include "bench/sprt_log.hpp"
 #include "bench/sprt_stats.hpp"
 #include "engine/symmetry.hpp"
@@ -121,42 +122,6 @@ std::optional<Options> parse(int argc, char** argv, std::string& error) {
         return std::nullopt;
     }
     return o;
-}
-
-// One opening a line: its moves as squares separated by blanks ("f5 d6 c3"); blank lines and
-// lines starting with # are skipped. Every move must be legal. A message names a bad line.
-std::optional<std::vector<std::vector<int>>> readOpenings(const std::string& path,
-                                                          std::string& error) {
-    std::ifstream file(path);
-    if (!file) {
-        error = "cannot read " + path;
-        return std::nullopt;
-    }
-    std::vector<std::vector<int>> openings;
-    int number = 0;
-    for (std::string line; std::getline(file, line);) {
-        ++number;
-        if (line.find_first_not_of(" \t\r") == std::string::npos || line[0] == '#') {
-            continue;
-        }
-        std::istringstream words(line);
-        GameState game;
-        for (std::string word; words >> word;) {
-            const auto move = parseSquare(word);
-            if (!move || game.play(*move) != MoveError::kNone) {
-                error = path;
-                error.append(":").append(std::to_string(number)).append(": ").append(word);
-                error += " is not legal here";
-                return std::nullopt;
-            }
-        }
-        openings.push_back(game.moves());
-    }
-    if (openings.empty()) {
-        error = path + ": no openings";
-        return std::nullopt;
-    }
-    return openings;
 }
 
 // Balanced random openings of six moves, no two the same position up to the board's symmetries.

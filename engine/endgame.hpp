@@ -26,6 +26,7 @@
 #include "engine/rules.hpp"
 #include "engine/solve.hpp"
 #include "engine/stability.hpp"
+#include "engine/threads.hpp"
 #include "engine/transposition.hpp"
 
 namespace orvanta::engine::detail {
@@ -42,13 +43,10 @@ namespace orvanta::engine::detail {
 //   4 to 1                 fixed solvers over the listed squares.
 // Principal-variation nodes use a full window at any depth. All scores are fail-soft.
 //
-// With more threads (Young Brothers Wait): a node of kSplitEmpties or more searches its first
-// move alone; then, if a thread is idle, it opens a split point and its remaining moves go to
-// whichever thread of the crew asks first, each searched by that thread alone against the
-// split point's alpha, which every result raises. A move that beats beta cuts the split point:
-// the threads still searching below it give up (their results are not stored) and its owner
-// returns. A thread waiting for its split point's last moves helps only below it, so that it is
-// free again as soon as they are done. The table is shared; each thread has its own counters.
+// With more threads, Young Brothers Wait (threads.hpp) from kSplitEmpties on: each move of a
+// split point is searched against its alpha, which every result raises, and one that beats
+// beta cuts it; the threads below give up and store nothing they had not finished. The table is
+// shared; each thread has its own counters.
 template <class Rules>
 class Endgame {
   public:
@@ -60,17 +58,26 @@ class Endgame {
                 search.pvs(player, opponent, alpha, beta, Rules::moves(player, opponent));
             return {root.score, root.move, search.nodes_};
         }
-        Crew crew(budget);
-        Endgame search(table, budget, &crew);
+        Shared shared(budget);
+        Endgame search(table, budget, &shared);
+        std::optional<ThreadPool> own;
+        ThreadPool* pool = budget.pool;
+        if (pool == nullptr) {
+            pool = &own.emplace(budget.threads - 1);
+        }
         try {
             Scored root{};
             {
-                const Helpers helpers(table, crew, budget.threads - 1);
+                const CrewHelpers<SplitPoint> helpers(
+                    *pool, shared.crew, budget.threads - 1, [&table, &shared] {
+                        Endgame helper(table, shared.helperBudget, &shared);
+                        helper.brothers_.serve();
+                    });
                 root = search.pvs(player, opponent, alpha, beta, Rules::moves(player, opponent));
             }
-            return {root.score, root.move, search.unreported() + crew.reported.load()};
+            return {root.score, root.move, search.unreported() + shared.reported.load()};
         } catch (const SolveAbandoned&) {
-            throw SolveAbandoned{search.unreported() + crew.reported.load()};
+            throw SolveAbandoned{search.unreported() + shared.reported.load()};
         }
     }
 
@@ -174,8 +181,16 @@ class Endgame {
 
     // A node whose remaining moves are shared among threads. It lives on its owner's stack until
     // no other thread searches one of its moves.
-    struct SplitPoint {
-        SplitPoint* parent;  // the split point its owner searches under, or nullptr
+    struct SplitPoint : SplitPointBase<SplitPoint> {
+        SplitPoint(SplitPoint* above, Bitboard p, Bitboard o, MoveList* moves, int a, int b,
+                   Scored first)
+            : SplitPointBase<SplitPoint>(above),
+              player(p),
+              opponent(o),
+              list(moves),
+              alpha(a),
+              beta(b),
+              best(first) {}
         Bitboard player;
         Bitboard opponent;
         // Guarded by the crew's mutex:
@@ -183,13 +198,35 @@ class Endgame {
         int alpha;       // raised by every better result
         int beta;
         Scored best;
-        int workers = 0;  // threads other than the owner searching one of its moves
-        // Set when a move beats beta (or the owner gives up): its searches end.
-        std::atomic<bool> cut{false};
+
+        struct Task {
+            Candidate move;
+            int alpha;  // the point's when the move was taken
+        };
+        using Result = int;
+        bool next(Task& task) {
+            const Candidate* c = list->next();
+            if (c == nullptr) {
+                return false;
+            }
+            task = {*c, alpha};
+            return true;
+        }
+        void merge(const Task& task, int score) {
+            if (score > best.score) {
+                best = {score, task.move.square};
+                alpha = std::max(alpha, score);
+                if (alpha >= beta) {
+                    this->cut.store(true, std::memory_order_relaxed);
+                }
+            }
+        }
     };
-    // What the threads of one solve share.
-    struct Crew {
-        explicit Crew(const SolveBudget& owner) : helperBudget(helpersOf(owner)) {}
+    using Brothers = detail::Brothers<Endgame, SplitPoint>;
+    friend Brothers;
+    // What the threads of one solve share beside the crew.
+    struct Shared {
+        explicit Shared(const SolveBudget& owner) : helperBudget(helpersOf(owner)) {}
         // The helpers' budget: the owner's move order, and no limits (only the owner watches
         // them).
         static SolveBudget helpersOf(const SolveBudget& owner) {
@@ -197,223 +234,46 @@ class Endgame {
             budget.ordering = owner.ordering;
             return budget;
         }
-
-        std::mutex mutex;
-        std::condition_variable changed;  // a split point opened, a helper left one, or finished
-        std::vector<SplitPoint*> open;    // guarded: split points that may still have moves
-        bool finished = false;            // guarded: the helpers leave
-        std::atomic<int> idle{0};         // changed under the mutex; read without it as a hint
-        // The caller gave up (budget or stop): every thread's search ends.
-        std::atomic<bool> abandoned{false};
+        Crew<SplitPoint> crew;
         std::atomic<std::uint64_t> reported{0};  // nodes counted by all threads so far
         const SolveBudget helperBudget;
     };
-    // Thrown through a thread's search when a split point above it is cut or the solve is
-    // abandoned.
-    struct Cut {};
-    // The helper threads of one solve, serving the crew until it is destroyed, however the
-    // search ends.
-    class Helpers {
-      public:
-        Helpers(TranspositionTable& table, Crew& crew, int count) : crew_(crew) {
-            threads_.reserve(static_cast<std::size_t>(count));
-            for (int i = 0; i < count; ++i) {
-                try {
-                    threads_.emplace_back([&table, &crew] {
-                        Endgame helper(table, crew.helperBudget, &crew);
-                        helper.serve();
-                    });
-                } catch (const std::system_error&) {
-                    break;  // no more threads to be had: the owner and those started do the work
-                }
-            }
-        }
-        Helpers(const Helpers&) = delete;
-        Helpers& operator=(const Helpers&) = delete;
-        ~Helpers() {
-            {
-                const std::lock_guard lock(crew_.mutex);
-                crew_.finished = true;
-            }
-            crew_.changed.notify_all();
-            threads_.clear();
-        }
 
-      private:
-        Crew& crew_;
-        std::vector<std::jthread> threads_;
-    };
-
-    Endgame(TranspositionTable& table, const SolveBudget& budget, Crew* crew)
+    Endgame(TranspositionTable& table, const SolveBudget& budget, Shared* shared)
         : table_(table),
           budget_(budget),
           weights_(budget.ordering ? *budget.ordering : builtinWeights()),
-          crew_(crew) {}
+          shared_(shared),
+          brothers_(*this, shared != nullptr ? &shared->crew : nullptr) {}
 
     std::uint64_t unreported() const { return nodes_ - reportedNodes_; }
 
-    // Whether a split point from `point` up is cut or the solve abandoned.
-    bool cutFrom(const SplitPoint* point) const {
-        if (crew_->abandoned.load(std::memory_order_relaxed)) {
-            return true;
+    // A helper leaves the crew: its nodes join the count.
+    void served() { shared_->reported += nodes_ - reportedNodes_; }
+
+    // Searches one move of a split point for the crew: the result the sequential loop would give.
+    int searchTask(SplitPoint& point, const typename SplitPoint::Task& task) {
+        const Candidate& c = task.move;
+        const Bitboard p = childPlayer(point.opponent, c);
+        const Bitboard o = childOpponent(point.player, c);
+        int score = -nws(p, o, -task.alpha - 1, c.replies);
+        if (score > task.alpha && score < point.beta) {
+            score = -pvs(p, o, -point.beta, -task.alpha, c.replies).score;
         }
-        for (; point != nullptr; point = point->parent) {
-            if (point->cut.load(std::memory_order_relaxed)) {
-                return true;
-            }
-        }
-        return false;
+        return score;
     }
 
     // Whether a node should share the moves left in `list` now.
     bool shouldSplit(int empties, const MoveList& list) const {
-        return crew_ != nullptr && empties >= kSplitEmpties && !list.empty() &&
-               crew_->idle.load(std::memory_order_relaxed) > 0;
-    }
-
-    // An open split point with moves left, below `within` if given; nullptr if none. Called
-    // under the crew's mutex.
-    SplitPoint* findOpen(const SplitPoint* within) const {
-        for (SplitPoint* point : crew_->open) {
-            if (point->list->empty() || point->cut.load(std::memory_order_relaxed)) {
-                continue;
-            }
-            const SplitPoint* above = point->parent;
-            while (within != nullptr && above != nullptr && above != within) {
-                above = above->parent;
-            }
-            if (within == nullptr || above == within) {
-                return point;
-            }
-        }
-        return nullptr;
-    }
-
-    // Searches moves of `point` until none is left or it is cut. A cut of the point itself ends
-    // this normally; a cut above it throws Cut.
-    void searchMoves(SplitPoint& point) {
-        SplitPoint* const outer = std::exchange(current_, &point);
-        struct Restore {
-            Endgame& search;
-            SplitPoint* outer;
-            ~Restore() { search.current_ = outer; }
-        } restore{*this, outer};
-        for (;;) {
-            const Candidate* c = nullptr;
-            int alpha = 0;
-            {
-                const std::lock_guard lock(crew_->mutex);
-                if (point.cut.load(std::memory_order_relaxed) ||
-                    (c = point.list->next()) == nullptr) {
-                    return;
-                }
-                alpha = point.alpha;
-            }
-            const Bitboard p = childPlayer(point.opponent, *c);
-            const Bitboard o = childOpponent(point.player, *c);
-            int score = 0;
-            try {
-                score = -nws(p, o, -alpha - 1, c->replies);
-                if (score > alpha && score < point.beta) {
-                    score = -pvs(p, o, -point.beta, -alpha, c->replies).score;
-                }
-            } catch (const Cut&) {
-                if (cutFrom(point.parent)) {
-                    throw;
-                }
-                return;
-            }
-            const std::lock_guard lock(crew_->mutex);
-            if (score > point.best.score) {
-                point.best = {score, c->square};
-                point.alpha = std::max(point.alpha, score);
-                if (point.alpha >= point.beta) {
-                    point.cut.store(true, std::memory_order_relaxed);
-                }
-            }
-        }
-    }
-
-    // Searches moves of `point` as a helper; `lock` holds the crew's mutex, and this thread is
-    // counted idle. A cut ends it quietly; the caller's giving up (budget, stop) goes on up.
-    void join(SplitPoint& point, std::unique_lock<std::mutex>& lock) {
-        ++point.workers;
-        --crew_->idle;
-        lock.unlock();
-        std::exception_ptr failure;
-        try {
-            searchMoves(point);
-        } catch (const Cut&) {
-            // the work is no longer wanted
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        lock.lock();
-        --point.workers;
-        ++crew_->idle;
-        crew_->changed.notify_all();
-        if (failure) {
-            std::rethrow_exception(failure);
-        }
-    }
-
-    // A helper's life: joins split points until the crew is finished.
-    void serve() {
-        std::unique_lock lock(crew_->mutex);
-        ++crew_->idle;
-        while (!crew_->finished) {
-            if (SplitPoint* point = findOpen(nullptr)) {
-                join(*point, lock);
-            } else {
-                crew_->changed.wait(lock);
-            }
-        }
-        --crew_->idle;
-        crew_->reported += nodes_ - reportedNodes_;
+        return empties >= kSplitEmpties && !list.empty() && brothers_.helperIdle();
     }
 
     // The moves left in `list` after the first (whose result is `best`), shared with idle
     // threads within (alpha, beta); the node's result, as the sequential loop would give it.
     Scored split(Bitboard player, Bitboard opponent, int alpha, int beta, MoveList& list,
                  Scored best) {
-        SplitPoint point{current_, player, opponent, &list, alpha, beta, best};
-        std::unique_lock lock(crew_->mutex);
-        crew_->open.push_back(&point);
-        crew_->changed.notify_all();
-        lock.unlock();
-        std::exception_ptr failure;
-        try {
-            searchMoves(point);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        lock.lock();
-        std::erase(crew_->open, &point);
-        if (failure) {
-            point.cut.store(true, std::memory_order_relaxed);
-        }
-        // Wait for the helpers, helping below this point meanwhile.
-        ++crew_->idle;
-        while (point.workers > 0) {
-            if (SplitPoint* below = findOpen(&point)) {
-                try {
-                    join(*below, lock);
-                } catch (...) {
-                    failure = std::current_exception();
-                    point.cut.store(true, std::memory_order_relaxed);
-                }
-            } else {
-                crew_->changed.wait(lock);
-            }
-        }
-        --crew_->idle;
-        if (failure) {
-            std::rethrow_exception(failure);
-        }
-        // A helper that gave up because of a cut above left its move unsearched.
-        if (cutFrom(point.parent)) {
-            throw Cut{};
-        }
+        SplitPoint point(brothers_.current(), player, opponent, &list, alpha, beta, best);
+        brothers_.split(point);
         return point.best;
     }
 
@@ -467,22 +327,20 @@ class Endgame {
     static constexpr std::uint64_t kBudgetInterval = 4096;
     // With a crew, also ends the search as soon as a split point above it is cut.
     void checkBudget() {
-        if (crew_ != nullptr && cutFrom(current_)) {
-            throw Cut{};
-        }
+        brothers_.checkCut();
         if (nodes_ < nextCheck_) {
             return;
         }
         nextCheck_ = nodes_ + kBudgetInterval;
         std::uint64_t spent = nodes_;
-        if (crew_ != nullptr) {
-            crew_->reported += nodes_ - reportedNodes_;
+        if (shared_ != nullptr) {
+            shared_->reported += nodes_ - reportedNodes_;
             reportedNodes_ = nodes_;
-            spent = crew_->reported.load();
+            spent = shared_->reported.load();
         }
         if ((budget_.nodes != 0 && spent >= budget_.nodes) || (budget_.stop && budget_.stop())) {
-            if (crew_ != nullptr) {
-                crew_->abandoned = true;
+            if (shared_ != nullptr) {
+                shared_->crew.abandoned = true;
             }
             throw SolveAbandoned{spent};
         }
@@ -792,11 +650,11 @@ class Endgame {
     EvalWeights weights_;
     std::uint64_t nodes_ = 0;
     std::uint64_t nextCheck_ = kBudgetInterval;
-    // With more threads: what they share (nullptr: this one alone), the split point this
-    // thread searches under, and its nodes already added to the crew's count.
-    Crew* crew_ = nullptr;
-    SplitPoint* current_ = nullptr;
+    // With more threads: what they share (nullptr: this one alone), and this thread's nodes
+    // already added to their count.
+    Shared* shared_ = nullptr;
     std::uint64_t reportedNodes_ = 0;
+    Brothers brothers_;
 };
 
 }  // namespace orvanta::engine::detail

@@ -18,6 +18,8 @@ struct SolveResult;
 struct SolveBudget;
 class Position;
 class EvalWeights;
+class CutTable;
+class ThreadPool;
 struct SearchLimits;
 struct SearchResult;
 
@@ -40,13 +42,15 @@ struct Kernels {
     std::uint64_t (*perft)(Bitboard player, Bitboard opponent, int depth);
     SolveResult (*solve)(Bitboard player, Bitboard opponent, int alpha, int beta,
                          TranspositionTable& table, const SolveBudget& budget);
-    // The mid-game search (Search::run) for a position with a legal move, on `threads` threads.
+    // The mid-game search (Search::run) for a position with a legal move, on `threads` threads
+    // (the calling one and workers of `pool`).
     SearchResult (*search)(const Position& position, const SearchLimits& limits,
-                           TranspositionTable& table, const EvalWeights& weights, int threads);
+                           TranspositionTable& table, const EvalWeights& weights,
+                           const CutTable& cuts, int threads, ThreadPool* pool);
     // Search::rootScores, unsorted, and the nodes it searched.
     void (*rootScores)(const Position& position, int depth, TranspositionTable& table,
-                       const EvalWeights& weights, std::vector<std::pair<int, int>>& scores,
-                       std::uint64_t& nodes);
+                       const EvalWeights& weights, const CutTable& cuts,
+                       std::vector<std::pair<int, int>>& scores, std::uint64_t& nodes);
 };
 
 // `isa` must be supported.

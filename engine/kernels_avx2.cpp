@@ -21,11 +21,13 @@
 #include "engine/kernels.hpp"
 #include "engine/parity.hpp"
 #include "engine/position.hpp"
+#include "engine/probcut.hpp"
 #include "engine/rules.hpp"
 #include "engine/search.hpp"
 #include "engine/search_detail.hpp"
 #include "engine/solve.hpp"
 #include "engine/stability.hpp"
+#include "engine/threads.hpp"
 #include "engine/transposition.hpp"
 
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)

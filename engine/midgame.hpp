@@ -15,22 +15,55 @@
 #include "engine/best_first.hpp"
 #include "engine/endgame.hpp"
 #include "engine/eval_state.hpp"
+#include "engine/probcut.hpp"
 #include "engine/rules.hpp"
 #include "engine/score.hpp"
 #include "engine/search.hpp"
 #include "engine/search_detail.hpp"
 #include "engine/solve.hpp"
+#include "engine/threads.hpp"
 
 namespace orvanta::engine::detail {
 
 // NegaScout over the mid-game: a full-window search along the principal variation (pvs), a
 // null-window one elsewhere (nws); the transposition table, best-first ordering, and the exact
 // solver as soon as the remaining depth reaches the end of the game.
+//
+// With more threads, Young Brothers Wait (threads.hpp) from kSplitDepth plies on, below the
+// root: each move of a split point is searched against its alpha (a null window, then the full
+// one when it beats it at a principal-variation node), and a result that settles the node cuts
+// it. Each thread has its own Midgame; they share the table and the work the budget counts.
 template <class Rules>
 class Midgame {
+    struct SplitPoint;
+
   public:
-    Midgame(TranspositionTable& table, const EvalWeights& weights, const SearchLimits& limits)
-        : table_(table), weights_(weights), limits_(limits) {}
+    using SplitPointType = SplitPoint;
+    // What the threads of one search share: their crew, the work they have done (for the
+    // budget), and the nodes the helpers searched.
+    struct Shared {
+        Crew<SplitPoint> crew;
+        std::atomic<std::uint64_t> work{0};
+        std::atomic<std::uint64_t> helperNodes{0};
+    };
+
+    Midgame(TranspositionTable& table, const EvalWeights& weights, const CutTable& cuts,
+            const SearchLimits& limits, Shared* shared = nullptr)
+        : table_(table),
+          weights_(weights),
+          cuts_(cuts),
+          limits_(limits),
+          shared_(shared),
+          brothers_(*this, shared != nullptr ? &shared->crew : nullptr) {
+        if (shared != nullptr) {
+            sharedWork_ = &shared->work;
+        }
+    }
+    Midgame(const Midgame&) = delete;
+    Midgame& operator=(const Midgame&) = delete;
+
+    // A helper thread's life: it searches moves of split points until the crew is finished.
+    void serve() { brothers_.serve(); }
 
     // The budget applies from the moment it is armed (after the first iteration).
     void arm() { armed_ = true; }
@@ -52,19 +85,17 @@ class Midgame {
     // Whether `stop` (the clock), rather than the node budget, ended the search.
     bool stoppedByClock() const { return stoppedByClock_; }
 
-    // With other threads searching the same tree (lazy SMP): `work` gathers what all of them
-    // have done, each adding its own every kPollInterval nodes, and the budget counts it, so
-    // that any of them stops once the budget is spent.
-    void shareWork(std::atomic<std::uint64_t>& work) { sharedWork_ = &work; }
-    // Adds the work not yet in the shared count.
+    // With other threads: the shared work gathers what all of them have done, each adding its
+    // own every kPollInterval nodes, and the budget counts it.
     void reportWork() {
         *sharedWork_ += work() - reportedWork_;
         reportedWork_ = work();
     }
 
-    // The whole game to its end, with its best move, in whole discs, on `threads` threads.
-    SolveResult solveRoot(Bitboard player, Bitboard opponent, int threads) {
-        const int score = solveWithin(player, opponent, -kInfinity, kInfinity, threads);
+    // The whole game to its end, with its best move, in whole discs, on `threads` threads of
+    // `pool` (none: threads of its own).
+    SolveResult solveRoot(Bitboard player, Bitboard opponent, int threads, ThreadPool* pool) {
+        const int score = solveWithin(player, opponent, -kInfinity, kInfinity, threads, pool);
         return {score / kScoreScale, lastSolvedMove_, 0};
     }
 
@@ -139,6 +170,15 @@ class Midgame {
                     break;
                 }
             }
+            if (!root && shouldSplit(depth, list)) {
+                SplitPoint point(brothers_.current(), {player, opponent, state, depth, true}, &list,
+                                 alpha, beta, {best, bestMove, pv});
+                brothers_.split(point);
+                best = point.best.score;
+                bestMove = point.best.move;
+                pv = point.best.line;
+                break;
+            }
         }
         // 4. Keep what was learnt.
         store(player, opponent, depth, best, bestMove, originalAlpha, beta, nodes_ - before);
@@ -176,6 +216,14 @@ class Midgame {
                     break;
                 }
             }
+            if (shouldSplit(depth, list)) {
+                SplitPoint point(brothers_.current(), {player, opponent, state, depth, false},
+                                 &list, alpha, alpha + 1, {best, bestMove, Line{}});
+                brothers_.split(point);
+                best = point.best.score;
+                bestMove = point.best.move;
+                break;
+            }
         }
         // 5. Keep what was learnt.
         store(player, opponent, depth, best, bestMove, alpha, alpha + 1, nodes_ - before);
@@ -183,31 +231,29 @@ class Midgame {
     }
 
   private:
-    // ProbCut from kProbCutDepth plies on: the score of a search of depth d is predicted by one
-    // of depth 2 * (d / 4) + d % 2 (the same parity). kProbCutError[d] is the root mean square
-    // difference of the two, in hundredths of a disc, measured on 248 positions of 20 to 50
-    // empties from engine games (depths up to 10; deeper ones use the last). A prediction
-    // kProbCutMarginTenths / 10 such errors beyond the window is trusted.
-    static constexpr int kProbCutDepth = 4;
-    static constexpr std::array<int, 11> kProbCutError = {0,   0,   0,   0,   400, 370,
-                                                          520, 440, 340, 300, 385};
-    static constexpr int kProbCutMarginTenths = 15;
-
+    // Multi-ProbCut: the model of the node's stage and depth predicts its score from a shallow
+    // search; a prediction the selectivity's confidence times the model's error beyond the
+    // window settles the node. The shallow search's bound is the window moved by that margin
+    // and mapped back through the model.
     std::optional<int> probCut(Bitboard player, Bitboard opponent, const EvalState& state,
                                int depth, int alpha) {
-        if (depth < kProbCutDepth || !limits_.probCut) {
+        if (depth < CutTable::kFirstCutDepth || limits_.selectivity == Selectivity::kNone) {
             return std::nullopt;
         }
-        const int shallowDepth = 2 * (depth / 4) + depth % 2;
-        const int error = kProbCutError[static_cast<std::size_t>(
-            std::min(depth, static_cast<int>(kProbCutError.size()) - 1))];
-        const int margin = error * kProbCutMarginTenths / 10;
-        const int high = alpha + 1 + margin;
-        if (high < kBest && nws(player, opponent, state, shallowDepth, high - 1) >= high) {
-            return alpha + 1;
+        const CutModel& m = cuts_.model(popcount(~(player | opponent)), depth);
+        if (m.sigma == 0) {
+            return std::nullopt;
         }
-        const int low = alpha - margin;
-        if (low > -kBest && nws(player, opponent, state, shallowDepth, low) <= low) {
+        const int margin =
+            kCutConfidenceTenths[static_cast<std::size_t>(limits_.selectivity)] * m.sigma / 10;
+        constexpr int kSlopeScale = 10000;
+        const int beta = alpha + 1;
+        const int high = -floorDiv(-(beta + margin - m.intercept) * kSlopeScale, m.slope);
+        if (high < kBest && nws(player, opponent, state, m.shallow, high - 1) >= high) {
+            return beta;
+        }
+        const int low = floorDiv((alpha - margin - m.intercept) * kSlopeScale, m.slope);
+        if (low > -kBest && nws(player, opponent, state, m.shallow, low) <= low) {
             return alpha;
         }
         return std::nullopt;
@@ -258,6 +304,7 @@ class Midgame {
             }
         }
         const Candidate* next() { return takeBest(items_, size_, taken_); }
+        bool empty() const { return taken_ == size_; }
 
       private:
         static int sortDepth(int depth) { return depth >= 9 ? 2 : depth >= 6 ? 1 : 0; }
@@ -266,6 +313,102 @@ class Midgame {
         std::size_t size_ = 0;
         std::size_t taken_ = 0;
     };
+
+    // Nodes from this depth on may share their moves with idle threads: below, a move's search
+    // costs too little to be worth handing over.
+    static constexpr int kSplitDepth = 4;
+
+    // A node whose remaining moves are shared among threads (threads.hpp). It lives on its
+    // owner's stack until no other thread searches one of its moves.
+    struct Node {
+        Bitboard player;
+        Bitboard opponent;
+        EvalState state;
+        int depth;
+        bool principal;  // a principal-variation node (pvs), else null-window (nws)
+    };
+    struct Best {
+        int score;
+        int move;
+        Line line;  // at a principal-variation node
+    };
+    struct SplitPoint : SplitPointBase<SplitPoint> {
+        SplitPoint(SplitPoint* above, const Node& at, MoveList* moves, int a, int b,
+                   const Best& first)
+            : SplitPointBase<SplitPoint>(above),
+              node(at),
+              list(moves),
+              alpha(a),
+              beta(b),
+              best(first) {}
+        Node node;
+        // Guarded by the crew's mutex:
+        MoveList* list;  // the moves not yet taken
+        int alpha;       // raised by every better result at a principal-variation node
+        int beta;
+        Best best;
+
+        struct Task {
+            Candidate move;
+            int alpha;  // the point's when the move was taken
+        };
+        struct Result {
+            int score = 0;
+            bool principal = false;  // `line` is the child's principal variation
+            Line line;
+        };
+        bool next(Task& task) {
+            const Candidate* c = list->next();
+            if (c == nullptr) {
+                return false;
+            }
+            task = {*c, alpha};
+            return true;
+        }
+        void merge(const Task& task, const Result& result) {
+            if (result.score <= best.score) {
+                return;
+            }
+            best.score = result.score;
+            best.move = task.move.square;
+            if (node.principal) {
+                best.line.set(task.move.square, result.principal ? result.line : Line{});
+            }
+            alpha = std::max(alpha, result.score);
+            if (alpha >= beta) {
+                this->cut.store(true, std::memory_order_relaxed);
+            }
+        }
+    };
+    using Brothers = detail::Brothers<Midgame, SplitPoint>;
+    friend Brothers;
+
+    bool shouldSplit(int depth, const MoveList& list) const {
+        return depth >= kSplitDepth && !list.empty() && brothers_.helperIdle();
+    }
+
+    // One move of a split point, searched as the node's own loop would.
+    typename SplitPoint::Result searchTask(SplitPoint& point,
+                                           const typename SplitPoint::Task& task) {
+        const Node& n = point.node;
+        const Candidate& c = task.move;
+        const Bitboard p = n.opponent ^ c.flipped;
+        const Bitboard o = n.player ^ c.flipped ^ bit(c.square);
+        const EvalState child = n.state.after(c.square, c.flipped);
+        typename SplitPoint::Result result;
+        result.score = -nws(p, o, child, n.depth - 1, -task.alpha - 1);
+        if (n.principal && result.score > task.alpha && result.score < point.beta) {
+            result.score = -pvs(p, o, child, n.depth - 1, -point.beta, -task.alpha, result.line);
+            result.principal = true;
+        }
+        return result;
+    }
+
+    // A helper leaves the crew: its work joins the counts.
+    void served() {
+        reportWork();
+        shared_->helperNodes += nodes_;
+    }
 
     // A shallow full-window score of a child for ordering: its evaluation, or a search of a
     // ply or two.
@@ -279,7 +422,14 @@ class Midgame {
 
     void count() {
         ++nodes_;
+        if (shared_ != nullptr) {
+            brothers_.checkCut();
+        }
         if (!armed_) {
+            if (sharedWork_ != nullptr && nodes_ >= nextPoll_) {
+                nextPoll_ = nodes_ + kPollInterval;
+                reportWork();
+            }
             return;
         }
         if (limits_.nodes != 0 && budgetWork() >= limits_.nodes) {
@@ -324,23 +474,31 @@ class Midgame {
     }
 
     // The exact score as a mid-game score, fail-soft within (alpha, beta).
-    int solveWithin(Bitboard player, Bitboard opponent, int alpha, int beta, int threads = 1) {
+    // Inside the tree the solver runs on this thread alone; at the root, on `threads` threads
+    // of `pool`.
+    int solveWithin(Bitboard player, Bitboard opponent, int alpha, int beta, int threads = 1,
+                    ThreadPool* pool = nullptr) {
         const int low = std::clamp(floorDiv(alpha, kScoreScale), kMinScore, kMaxScore - 1);
         const int high =
             std::clamp(floorDiv(beta + kScoreScale - 1, kScoreScale), low + 1, kMaxScore);
         SolveBudget budget;
         budget.threads = threads;
+        budget.pool = pool;
         budget.ordering = weights_;  // a search is the same whatever weights are built in
-        if (armed_) {
-            if (limits_.nodes != 0) {
-                if (budgetWork() >= limits_.nodes) {
-                    throw Stopped{};
-                }
-                budget.nodes = (limits_.nodes - budgetWork()) * kSolverNodesPerNode;
+        const bool clocked = armed_ && static_cast<bool>(limits_.stop);
+        if (armed_ && limits_.nodes != 0) {
+            if (budgetWork() >= limits_.nodes) {
+                throw Stopped{};
             }
-            if (limits_.stop) {
-                budget.stop = [this] { return clockStops(); };
-            }
+            budget.nodes = (limits_.nodes - budgetWork()) * kSolverNodesPerNode;
+        }
+        if (shared_ != nullptr) {
+            // Among threads, a solve also ends when its work is no longer wanted.
+            budget.stop = [this, clocked] {
+                return brothers_.cutNow() || (clocked && clockStops());
+            };
+        } else if (clocked) {
+            budget.stop = [this] { return clockStops(); };
         }
         try {
             const SolveResult r = Endgame<Rules>::run(player, opponent, low, high, table_, budget);
@@ -351,6 +509,9 @@ class Midgame {
         } catch (const SolveAbandoned& abandoned) {
             nodes_ += abandoned.nodes;
             solverNodes_ += abandoned.nodes;
+            if (shared_ != nullptr && brothers_.cutNow()) {
+                throw CutAbove{};
+            }
             throw Stopped{};
         }
     }
@@ -392,6 +553,7 @@ class Midgame {
 
     TranspositionTable& table_;
     const EvalWeights& weights_;
+    const CutTable& cuts_;
     const SearchLimits& limits_;
     // What the node budget counts: a node of the solver costs a fraction of a mid-game node
     // (it has no evaluation), so kSolverNodesPerNode of them count as one.
@@ -414,6 +576,8 @@ class Midgame {
     int lastSolvedMove_ = kPass;
     std::atomic<std::uint64_t>* sharedWork_ = nullptr;
     std::uint64_t reportedWork_ = 0;
+    Shared* shared_ = nullptr;
+    Brothers brothers_;
 };
 
 }  // namespace orvanta::engine::detail

@@ -2,21 +2,20 @@
 
 // The root driver of the mid-game search: iterative deepening with aspiration windows over the
 // search of midgame.hpp, the exact solve near the end, the principal variation, and the helper
-// threads of lazy SMP. `Search` (search.hpp) reaches it through the kernels' table.
+// threads that share its moves. `Search` (search.hpp) reaches it through the kernels' table.
 //
 // Templates only, over the kernels' `Rules`: see midgame.hpp.
 
 #include <algorithm>
 #include <atomic>
 #include <optional>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "engine/midgame.hpp"
 #include "engine/position.hpp"
 #include "engine/search.hpp"
+#include "engine/threads.hpp"
 
 namespace orvanta::engine::detail {
 
@@ -47,81 +46,13 @@ std::vector<int> extendedLine(const Position& position, const Line& pv,
     return line;
 }
 
-// The helper threads of a mid-game search (lazy SMP). Each runs its own iterative deepening of
-// the same position on the shared table, a ply ahead of the main search's iteration, up to
-// `lastDepth`, until told to stop or the shared node budget is spent; what they find reaches
-// the main search only through the table.
-template <class Rules>
-class LazyHelpers {
-  public:
-    LazyHelpers(int count, const Position& position, int lastDepth, TranspositionTable& table,
-                const EvalWeights& weights, const SearchLimits& main) {
-        threads_.reserve(static_cast<std::size_t>(count));
-        const auto help = [this, position, lastDepth, &table, &weights, nodes = main.nodes,
-                           probCut = main.probCut] {
-            SearchLimits limits;
-            limits.nodes = nodes;
-            limits.probCut = probCut;
-            limits.stop = [this] { return stop_.load(std::memory_order_relaxed); };
-            Midgame<Rules> search(table, weights, limits);
-            search.shareWork(work_);
-            search.arm();
-            const EvalState state = EvalState::of(position.player(), position.opponent());
-            try {
-                for (int depth = 0;;) {
-                    depth = std::max(depth + 1, mainDepth_.load() + 1);
-                    if (depth > lastDepth) {
-                        break;
-                    }
-                    Line pv;
-                    search.enterRoot();
-                    search.pvs(position.player(), position.opponent(), state, depth, -kInfinity,
-                               kInfinity, pv);
-                }
-            } catch (const Stopped&) {
-                // told to stop
-            }
-            search.reportWork();
-            nodes_ += search.nodes();
-        };
-        for (int i = 0; i < count; ++i) {
-            try {
-                threads_.emplace_back(help);
-            } catch (const std::system_error&) {
-                break;  // no more threads to be had: the search goes on with those started
-            }
-        }
-    }
-    LazyHelpers(const LazyHelpers&) = delete;
-    LazyHelpers& operator=(const LazyHelpers&) = delete;
-    ~LazyHelpers() { stop(); }
-
-    // The main search begins an iteration of `depth` plies.
-    void mainDepth(int depth) { mainDepth_.store(depth); }
-    // What all threads have done so far, for the budget.
-    std::atomic<std::uint64_t>& work() { return work_; }
-    // Stops the helpers and waits for them; the nodes they searched.
-    std::uint64_t stop() {
-        stop_ = true;
-        threads_.clear();
-        return nodes_.load();
-    }
-
-  private:
-    std::atomic<bool> stop_{false};
-    std::atomic<int> mainDepth_{1};
-    std::atomic<std::uint64_t> work_{0};
-    std::atomic<std::uint64_t> nodes_{0};
-    std::vector<std::jthread> threads_;  // last: joined before the rest goes
-};
-
 // Search::rootScores: each legal move's score after a search of depth - 1 plies of its child.
 template <class Rules>
 void rootScoresOf(const Position& position, int depth, TranspositionTable& table,
-                  const EvalWeights& weights, std::vector<std::pair<int, int>>& scores,
-                  std::uint64_t& nodes) {
+                  const EvalWeights& weights, const CutTable& cuts,
+                  std::vector<std::pair<int, int>>& scores, std::uint64_t& nodes) {
     const SearchLimits limits;
-    Midgame<Rules> search(table, weights, limits);
+    Midgame<Rules> search(table, weights, cuts, limits);
     const EvalState state = EvalState::of(position.player(), position.opponent());
     Line line;
     for (Bitboard moves = position.moves(); moves != 0; moves &= moves - 1) {
@@ -136,13 +67,52 @@ void rootScoresOf(const Position& position, int depth, TranspositionTable& table
     nodes = search.nodes();
 }
 
-// Search::run for a position where the mover has a move, on `threads` threads.
+// The helpers of a mid-game search on a pool's workers, sharing its moves (Young Brothers Wait)
+// until they are stopped or this goes.
+template <class Rules>
+class MidgameHelpers {
+  public:
+    using Shared = typename Midgame<Rules>::Shared;
+
+    MidgameHelpers(ThreadPool& pool, int count, Shared& shared, TranspositionTable& table,
+                   const EvalWeights& weights, const CutTable& cuts, const SearchLimits& main)
+        : limits_(helperLimits(main)),
+          helpers_(std::in_place, pool, shared.crew, count,
+                   [this, &shared, &table, &weights, &cuts] {
+                       Midgame<Rules> helper(table, weights, cuts, limits_, &shared);
+                       helper.serve();
+                   }) {}
+
+    // Waits for the helpers to leave (before the solver's threads take the pool).
+    void stop() { helpers_.reset(); }
+
+  private:
+    // The helpers' limits: the main search's pruning, no budget or clock of their own (only the
+    // main search watches them).
+    static SearchLimits helperLimits(const SearchLimits& main) {
+        SearchLimits limits;
+        limits.selectivity = main.selectivity;
+        return limits;
+    }
+
+    const SearchLimits limits_;
+    std::optional<CrewHelpers<typename Midgame<Rules>::SplitPointType>> helpers_;
+};
+
+// Search::run for a position where the mover has a move, on `threads` threads of `pool` (the
+// calling thread and threads - 1 of its workers).
 template <class Rules>
 SearchResult searchRoot(const Position& position, const SearchLimits& limits,
-                        TranspositionTable& table, const EvalWeights& weights, int threads) {
+                        TranspositionTable& table, const EvalWeights& weights, const CutTable& cuts,
+                        int threads, ThreadPool* pool) {
     SearchResult result;
     const int empties = position.empties();
-    Midgame<Rules> search(table, weights, limits);
+    const int helperCount = pool == nullptr ? 0 : std::min(threads - 1, pool->workers());
+    std::optional<typename Midgame<Rules>::Shared> shared;
+    if (helperCount > 0) {
+        shared.emplace();
+    }
+    Midgame<Rules> search(table, weights, cuts, limits, shared ? &*shared : nullptr);
     const EvalState state = EvalState::of(position.player(), position.opponent());
     // Iterative deepening with aspiration windows around the last score; the first iteration
     // always finishes, so there is always a move. Close enough to the end, the solver takes
@@ -153,12 +123,9 @@ SearchResult searchRoot(const Position& position, const SearchLimits& limits,
     const bool exact = empties <= limits.exactEmpties;
     const int lastDepth = exact ? empties : std::clamp(limits.depth, 1, empties);
     const int warmUp = std::clamp(empties / 2, 2, std::max(2, limits.depth));
-    std::optional<LazyHelpers<Rules>> helpers;
-    std::uint64_t helperNodes = 0;
-    if (const int helperDepth = std::min(exact ? warmUp : lastDepth, empties - 1);
-        threads > 1 && helperDepth >= 2) {
-        helpers.emplace(threads - 1, position, helperDepth, table, weights, limits);
-        search.shareWork(helpers->work());
+    std::optional<MidgameHelpers<Rules>> helpers;
+    if (shared) {
+        helpers.emplace(*pool, helperCount, *shared, table, weights, cuts, limits);
     }
     int underWay = 0;  // the depth of the mid-game iteration under way
     try {
@@ -168,26 +135,27 @@ SearchResult searchRoot(const Position& position, const SearchLimits& limits,
             }
             if (depth >= empties) {
                 search.beginIteration();
-                // The solver has threads of its own.
+                // The solver shares its moves by itself.
                 if (helpers) {
-                    helperNodes = helpers->stop();
+                    helpers->stop();
                 }
                 const SolveResult solved =
-                    search.solveRoot(position.player(), position.opponent(), threads);
+                    search.solveRoot(position.player(), position.opponent(), threads, pool);
                 result = {solved.move, solved.score * kScoreScale,
                           empties,     true,
                           0,           extendedLine<Rules>(position, Line{}, table, empties)};
                 if (result.pv.empty() || result.pv.front() != result.move) {
                     result.pv = {result.move};
                 }
+                if (limits.onIteration) {
+                    result.nodes = search.nodes();
+                    limits.onIteration(result);
+                }
                 break;
             }
             int window = kAspiration;
             int alpha = depth <= 2 ? -kInfinity : std::max(result.score - window, -kInfinity);
             int beta = depth <= 2 ? kInfinity : std::min(result.score + window, kInfinity);
-            if (helpers) {
-                helpers->mainDepth(depth);
-            }
             Line pv;
             int score = 0;
             search.beginIteration();
@@ -214,6 +182,10 @@ SearchResult searchRoot(const Position& position, const SearchLimits& limits,
                 result.pv = {result.move};
             }
             search.arm();
+            if (limits.onIteration) {
+                result.nodes = search.nodes();
+                limits.onIteration(result);
+            }
             if (limits.softStop && limits.softStop()) {
                 break;
             }
@@ -229,9 +201,9 @@ SearchResult searchRoot(const Position& position, const SearchLimits& limits,
         }
     }
     if (helpers) {
-        helperNodes = helpers->stop();
+        helpers->stop();
     }
-    result.nodes = search.nodes() + helperNodes;
+    result.nodes = search.nodes() + (shared ? shared->helperNodes.load() : 0);
     return result;
 }
 

@@ -14,10 +14,20 @@ int evaluate(const Position& position) {
 std::vector<std::pair<int, int>> Search::rootScores(const Position& position, int depth) {
     table_.newSearch();
     std::vector<std::pair<int, int>> scores;
-    kernels(isa_).rootScores(position, depth, table_, weights_, scores, lastNodes_);
+    kernels(isa_).rootScores(position, depth, table_, weights_, cuts_, scores, lastNodes_);
     std::stable_sort(scores.begin(), scores.end(),
                      [](const auto& a, const auto& b) { return a.second > b.second; });
     return scores;
+}
+
+void Search::setThreads(int threads) {
+    threads_ = std::max(threads, 1);
+    if (threads_ == 1) {
+        pool_.reset();
+    } else if (!pool_ || pool_->workers() != threads_ - 1) {
+        pool_.reset();
+        pool_ = std::make_unique<ThreadPool>(threads_ - 1);
+    }
 }
 
 SearchResult Search::run(const Position& position, const SearchLimits& limits) {
@@ -32,7 +42,8 @@ SearchResult Search::run(const Position& position, const SearchLimits& limits) {
         lastNodes_ = 0;
         return result;
     }
-    SearchResult result = kernels(isa_).search(position, limits, table_, weights_, threads_);
+    SearchResult result =
+        kernels(isa_).search(position, limits, table_, weights_, cuts_, threads_, pool_.get());
     lastNodes_ = result.nodes;
     return result;
 }

@@ -12,6 +12,8 @@
 
 namespace orvanta::engine {
 
+class ThreadPool;
+
 struct SolveResult {
     // The final disc difference for the mover under best play, empties to the winner; with a
     // window (alpha, beta), a score <= alpha is only an upper bound and one >= beta a lower one.
@@ -31,6 +33,9 @@ struct SolveBudget {
     std::uint64_t nodes = 0;
     std::function<bool()> stop;
     int threads = 1;  // the calling thread and threads - 1 helpers
+    // The helpers' workers (at least threads - 1 of them); without a pool, the solve starts
+    // threads of its own.
+    ThreadPool* pool = nullptr;
     // The evaluation that orders the moves (by shallow searches); the built-in one when empty.
     // The score is exact whatever it is; the move chosen among equally good ones is not.
     std::optional<EvalWeights> ordering;

@@ -1,7 +1,8 @@
 // libFuzzer harness for the parsers of untrusted text. The first byte chooses the parser, the
 // rest is its input. Each must return (no crash, no hang) and keep its promises. The first byte
-// modulo 8 picks the parser; 7 is shared, and its bits 3 and 4 choose among locale names (0),
-// book files (1), the trainer's block files (2) and the trainer's arguments (3).
+// modulo 8 picks the parser; 7 is shared, and its bits 3 and 4 choose among locale names and
+// the search's cut statistics (0), book files (1), the trainer's block files (2) and the
+// trainer's arguments (3).
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -15,10 +16,12 @@
 #include "app/nboard_ggf.hpp"
 #include "app/options.hpp"
 #include "engine/book.hpp"
+#include "engine/probcut.hpp"
 #include "game/ggf_reader.hpp"
 #include "platform/terminal.hpp"
 #include "train/arguments.hpp"
 #include "train/checkpoint.hpp"
+#include "train/cuts.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) {
@@ -162,6 +165,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                             std::abort();
                         }
                     }
+                    if (const auto cuts = orvanta::train::readCutBlockBytes(bytes, key)) {
+                        if (orvanta::train::cutBlockBytes(key, *cuts) != bytes) {
+                            std::abort();
+                        }
+                    }
                     orvanta::train::readWeightsCheckpointBytes(bytes, key);
                     break;
                 }
@@ -186,9 +194,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     }
                     break;
                 }
-                default:  // a locale name from the environment
+                default: {  // a locale name from the environment; a cut statistics file, whose
+                            // table prints as a text that reads back as itself
                     orvanta::platform::isEastAsianLocale(
                         orvanta::platform::charsetFromLocaleName(text));
+                    if (const auto table = orvanta::engine::CutTable::parse(text)) {
+                        const auto again = orvanta::engine::CutTable::parse(table->text());
+                        if (!again || again->text() != table->text()) {
+                            std::abort();
+                        }
+                    }
+                }
             }
     }
     return 0;

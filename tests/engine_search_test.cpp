@@ -92,6 +92,39 @@ TEST(EngineEval, KeepsItsReadingsMoveByMove) {
     }
 }
 
+// The cut statistics' text: the built-in file reads; a line out of range or malformed refuses
+// the whole file, so that a damaged one prunes nothing rather than something wrong.
+TEST(EngineCuts, ReadOnlyWholeWellFormedFiles) {
+    EXPECT_FALSE(builtinCuts().empty());
+    const std::string head = "orvanta-cuts 1\n# stage depth shallow slope intercept sigma pairs\n";
+    const auto good = CutTable::parse(head + "6 12 6 9800 -35 512 400\n");
+    ASSERT_TRUE(good.has_value());
+    const CutModel& m = good->model(30, 12);
+    EXPECT_EQ(m.shallow, 6);
+    EXPECT_EQ(m.slope, 9800);
+    EXPECT_EQ(m.intercept, -35);
+    EXPECT_EQ(m.sigma, 512);
+    EXPECT_EQ(good->model(30, 11).sigma, 0);
+    EXPECT_EQ(good->model(50, 12).sigma, 0) << "another stage";
+    EXPECT_EQ(CutTable::parse(good->text())->text(), good->text());
+    const char* bad[] = {
+        "6 12 6 9800 -35 512\n",        // a field missing
+        "6 12 6 9800 -35 512 400 1\n",  // one too many
+        "12 12 6 9800 -35 512 400\n",   // no such stage
+        "6 2 1 9800 -35 512 400\n",     // too shallow to cut
+        "6 12 12 9800 -35 512 400\n",   // the shallow search as deep
+        "6 12 6 0 -35 512 400\n",       // no slope
+        "6 12 6 9800 -35 0 400\n",      // no error
+        "6 12 6 9800 -35 x 400\n",      // not a number
+        "6 12 6 9800 -35 99999999999 400\n",
+    };
+    for (const char* line : bad) {
+        EXPECT_FALSE(CutTable::parse(head + line).has_value()) << line;
+    }
+    EXPECT_FALSE(CutTable::parse("orvanta-cuts 2\n").has_value());
+    EXPECT_FALSE(CutTable::parse("").has_value());
+}
+
 // Searches of mid-game and late positions: a legal move, a principal variation of legal moves
 // that starts with it, the plain alpha-beta value at a shallow depth, and once exact the
 // solver's score with a move that reaches it.
@@ -153,7 +186,7 @@ TEST(EngineSearch, IsDeterministicAndKeepsToItsBudget) {
             std::vector<SearchResult> results;
             for (const Isa isa : {Isa::kPortable, Isa::kAvx2}) {
                 if (isaSupported(isa)) {
-                    Search search(4 * kMiB, builtinWeights(), isa);
+                    Search search(4 * kMiB, builtinWeights(), builtinCuts(), isa);
                     results.push_back(search.run(p, c.limits));
                     search.clear();
                     results.push_back(search.run(p, c.limits));

@@ -13,6 +13,7 @@
 #include "tests/support/fake_host.hpp"
 #include "train/arguments.hpp"
 #include "train/checkpoint.hpp"
+#include "train/cuts.hpp"
 #include "train/fit.hpp"
 #include "train/run.hpp"
 #include "train/selfplay.hpp"
@@ -82,15 +83,36 @@ TEST(Fit, EveryStageLearnsItsTargetsWithTheirSign) {
     EXPECT_GT(agreeing, decided * 9 / 10);
 }
 
+// The positions of a few games, searched to a few plies, for the cut statistics.
+train::CutRound tinyCuts() {
+    return {.games = 4,
+            .perGame = 2,
+            .randomMin = 2,
+            .randomMax = 8,
+            .playDepth = 2,
+            .maxDepth = 5,
+            .exactEmpties = 10,
+            .seed = 9};
+}
+
 TEST(Trainer, ASmallTrialWritesWeightsTheEngineSearchesWith) {
     const testing::Scratch weights("weights.bin");
+    const testing::Scratch cuts("cuts.txt");
     const testing::Scratch work("work");
     const std::string& path = weights.path;
-    ASSERT_EQ(train::train({.out = path, .work = work.path, .threads = 2, .scale = 0.0002}), 0);
+    ASSERT_EQ(train::train({.out = path,
+                            .tempo = tinyCuts(),
+                            .cuts = tinyCuts(),
+                            .cutsOut = cuts.path,
+                            .work = work.path,
+                            .threads = 2,
+                            .scale = 0.0002}),
+              0);
+    EXPECT_TRUE(engine::CutTable::parse(testing::readFile(cuts.path)).has_value());
     const std::string file = testing::readFile(path);
     ASSERT_EQ(file.size(), engine::EvalWeights::kBytes);
     const std::vector<unsigned char> bytes(file.begin(), file.end());
-    engine::Search search(1 << 20, engine::EvalWeights(bytes));
+    engine::Search search(1 << 20, engine::EvalWeights(bytes), engine::CutTable());
     const engine::Position start;
     const engine::SearchResult result = search.run(start, {.depth = 4});
     EXPECT_NE(start.moves() & engine::bit(result.move), 0u);
@@ -111,11 +133,16 @@ std::vector<train::Round> tinyRounds() {
     };
 }
 
-// The work of a run may be split over shards, each playing its blocks of one round, with a fit
-// between rounds; and a run that stops loses nothing. Either way the weights are those of one
-// run in one go, byte for byte.
+// The work of a run may be split over shards, each playing its blocks of one round (then of the
+// cut statistics), with a fit between rounds; and a run that stops loses nothing. Either way the
+// weights and the cut statistics are those of one run in one go, byte for byte.
 TEST(Trainer, ShardsAndRestartsGiveTheWeightsOfOneRun) {
-    const train::TrainOptions base{.rounds = tinyRounds(), .threads = 1, .blockGames = 2};
+    const train::TrainOptions base{.rounds = tinyRounds(),
+                                   .tempo = tinyCuts(),
+                                   .cuts = tinyCuts(),
+                                   .cutBlockGames = 3,
+                                   .threads = 1,
+                                   .blockGames = 2};
 
     const testing::Scratch wholeFolder("whole");
     const std::string& whole = wholeFolder.path;
@@ -123,9 +150,12 @@ TEST(Trainer, ShardsAndRestartsGiveTheWeightsOfOneRun) {
     train::TrainOptions once = base;
     once.work = whole + "/work";
     once.out = whole + "/weights";
+    once.cutsOut = whole + "/cuts";
     ASSERT_EQ(train::train(once), 0);
     const std::string expected = testing::readFile(once.out);
     ASSERT_EQ(expected.size(), engine::EvalWeights::kBytes);
+    const std::string expectedCuts = testing::readFile(once.cutsOut);
+    ASSERT_TRUE(engine::CutTable::parse(expectedCuts).has_value());
 
     // Two shards, then the fit, round after round, as on a cluster with a shared folder.
     const testing::Scratch splitFolder("shards");
@@ -134,7 +164,9 @@ TEST(Trainer, ShardsAndRestartsGiveTheWeightsOfOneRun) {
     train::TrainOptions shard = base;
     shard.work = split + "/work";
     shard.out = split + "/weights";
-    for (std::size_t round = 0; round < base.rounds.size(); ++round) {
+    shard.cutsOut = split + "/cuts";
+    // The rounds, then the games of the side-to-move term, then those of the cut statistics.
+    for (std::size_t round = 0; round <= base.rounds.size() + 1; ++round) {
         for (const int index : {1, 0}) {
             shard.shard = {index, 2};
             ASSERT_EQ(train::train(shard), 0);
@@ -143,9 +175,11 @@ TEST(Trainer, ShardsAndRestartsGiveTheWeightsOfOneRun) {
         fitting.shard = {};
         fitting.fitOnly = true;
         ASSERT_EQ(train::train(fitting), 0);
-        EXPECT_EQ(std::filesystem::exists(shard.out), round + 1 == base.rounds.size()) << round;
+        EXPECT_EQ(std::filesystem::exists(shard.out), round >= base.rounds.size()) << round;
+        EXPECT_EQ(std::filesystem::exists(shard.cutsOut), round == base.rounds.size() + 1) << round;
     }
     EXPECT_TRUE(testing::readFile(shard.out) == expected);  // no dump of 4 MB on failure
+    EXPECT_EQ(testing::readFile(shard.cutsOut), expectedCuts);
 
     // A lost block, a damaged one and a lost fit are made again; the rest is taken as it is.
     std::filesystem::remove(once.work + "/round-2/block-00001");
@@ -154,9 +188,13 @@ TEST(Trainer, ShardsAndRestartsGiveTheWeightsOfOneRun) {
         damaged << 'x';
     }
     std::filesystem::remove(once.work + "/round-3/weights");
+    std::filesystem::remove(once.work + "/cuts/cuts-00001");
+    std::filesystem::remove(once.work + "/tempo/cuts-00000");
     std::filesystem::remove(once.out);
+    std::filesystem::remove(once.cutsOut);
     ASSERT_EQ(train::train(once), 0);
     EXPECT_TRUE(testing::readFile(once.out) == expected);
+    EXPECT_EQ(testing::readFile(once.cutsOut), expectedCuts);
 }
 
 // The fingerprint of the samples of a round's first games, played with `weights`.
@@ -249,6 +287,93 @@ TEST(Checkpoint, BlocksReadBackOnlyWhenWholeAndOfTheSameRound) {
     auto flipped = saved;
     flipped.back() ^= 1;
     EXPECT_FALSE(train::readWeightsCheckpointBytes(flipped, 7).has_value());
+}
+
+// The fit finds the line and the error of each depth's pairs: here, from depth 5 on, a deep score
+// twice the shallow one plus half a disc, missed either way by 1 + d / 4 discs; a stage without
+// pairs borrows the nearest stage's models, and deeper depths go on growing the error.
+TEST(Cuts, FitFindsEachDepthsLineAndError) {
+    std::vector<train::CutSample> samples;
+    // 30 empties: d3 c3 d6 f4 ... any position with 30 empty squares will do.
+    const engine::Bitboard player = 0x00000000ffffffffULL & ~0x3ULL;
+    const engine::Bitboard opponent = 0x0000000300000003ULL;
+    ASSERT_EQ(engine::popcount(~(player | opponent)), 30);
+    for (int i = 0; i < 200; ++i) {
+        const int x = (i / 2) * 37 % 3000 - 1500;
+        const int sign = i % 2 == 0 ? 1 : -1;
+        train::CutSample s{player, opponent, {}, std::nullopt};
+        for (int d = 1; d <= 8; ++d) {
+            s.scores.push_back(
+                static_cast<std::int16_t>(d <= 4 ? x : 2 * x + 50 + sign * (100 + 25 * d)));
+        }
+        samples.push_back(s);
+    }
+    const engine::CutTable table = train::fitCuts(samples);
+    for (const int empties : {30, 50, 14}) {  // its own stage, and two that borrow
+        const engine::CutModel& close = table.model(empties, 3);
+        EXPECT_EQ(close.slope, 10000) << empties;
+        EXPECT_EQ(close.intercept, 0) << empties;
+        EXPECT_EQ(close.sigma, 1) << empties;
+        for (const int depth : {5, 6, 7, 8}) {
+            const engine::CutModel& m = table.model(empties, depth);
+            EXPECT_EQ(m.shallow, engine::CutTable::shallowDepth(depth));
+            EXPECT_EQ(m.slope, 20000) << depth;
+            EXPECT_EQ(m.intercept, 50) << depth;
+            EXPECT_NEAR(m.sigma, 100 + 25 * depth, 3) << depth;
+            EXPECT_EQ(m.pairs, empties == 30 ? 200 : 0) << depth;
+        }
+    }
+    EXPECT_NEAR(table.model(30, 12).sigma, 100 + 25 * 12, 5);
+    EXPECT_EQ(table.model(30, 12).shallow, 6);
+    EXPECT_EQ(table.model(30, 30).sigma, 0) << "the solver's depth";
+    EXPECT_EQ(engine::CutTable::parse(table.text())->text(), table.text());
+}
+
+// The built-in statistics predict the deep scores of positions they were not fitted on (another
+// seed) about as well as they claim: errors of about one sigma, two thirds within it.
+TEST(Cuts, TheBuiltInStatisticsHoldOnOtherPositions) {
+    train::CutRound round = train::fullCutRound();
+    round.seed = 77;
+    round.maxDepth = 8;
+    std::vector<train::CutSample> samples;
+    for (int game = 0; game < 16; ++game) {
+        const auto more = train::playCutGame(round, game, engine::builtinWeights());
+        samples.insert(samples.end(), more.begin(), more.end());
+    }
+    std::size_t pairs = 0;
+    double squares = 0;
+    double within = 0;
+    for (const train::CutCheck& c : train::checkCuts(engine::builtinCuts(), samples)) {
+        pairs += c.pairs;
+        squares += c.errorOverSigma * c.errorOverSigma * static_cast<double>(c.pairs);
+        within += c.withinOneSigma * static_cast<double>(c.pairs);
+    }
+    ASSERT_GT(pairs, 150u);
+    const double errorOverSigma = std::sqrt(squares / static_cast<double>(pairs));
+    EXPECT_GT(errorOverSigma, 0.6);
+    EXPECT_LT(errorOverSigma, 1.4);
+    EXPECT_GT(within / static_cast<double>(pairs), 0.55);
+    EXPECT_LT(within / static_cast<double>(pairs), 0.9);
+}
+
+// Cut blocks are read back only whole and of the same run.
+TEST(Cuts, BlocksReadBackOnlyWhenWholeAndOfTheSameRun) {
+    const train::CutBlock block = {
+        {{0x1, 0x2, {100, -250, 300}, std::int8_t{-12}}, {0x4, 0x8, {}, std::nullopt}},
+        {},
+    };
+    const auto good = train::cutBlockBytes(5, block);
+    const auto back = train::readCutBlockBytes(good, 5);
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ((*back)[0][0].scores, block[0][0].scores);
+    EXPECT_EQ((*back)[0][0].exact, std::optional<std::int8_t>(-12));
+    EXPECT_FALSE((*back)[0][1].exact.has_value());
+    EXPECT_FALSE(train::readCutBlockBytes(good, 6).has_value());
+    for (std::size_t cut = 0; cut < good.size(); ++cut) {
+        const std::vector<unsigned char> shorter(good.begin(),
+                                                 good.begin() + static_cast<std::ptrdiff_t>(cut));
+        ASSERT_FALSE(train::readCutBlockBytes(shorter, 5).has_value()) << cut;
+    }
 }
 
 TEST(TrainArguments, ShardsAndNumbersAreCheckedWhole) {

@@ -59,6 +59,10 @@ std::optional<TrainOptions> parseTrainArguments(int argc, const char* const* arg
             options.fitOnly = true;
             continue;
         }
+        if (arg == "--cuts-only") {
+            options.cutsOnly = true;
+            continue;
+        }
         std::string_view value;
         if (const auto equals = arg.find('='); equals != std::string_view::npos) {
             value = arg.substr(equals + 1);
@@ -71,6 +75,8 @@ std::optional<TrainOptions> parseTrainArguments(int argc, const char* const* arg
         bool good = true;
         if (arg == "--out" && !value.empty()) {
             options.out = value;
+        } else if (arg == "--cuts-out" && !value.empty()) {
+            options.cutsOut = value;
         } else if (arg == "--work" && !value.empty()) {
             options.work = value;
         } else if (arg == "--threads") {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "train/cuts.hpp"
 #include "train/selfplay.hpp"
 
 namespace orvanta::train {
@@ -24,10 +25,22 @@ struct Shard {
 // goes on where it was when started again with the same options.
 // The rounds of the full run that made the committed weights.
 std::vector<Round> fullRun();
+// The positions the full run measures its evaluation's side-to-move term on, after the last fit.
+CutRound fullTempoRound();
+// The positions the full run measures its cut statistics on, with its final weights.
+CutRound fullCutRound();
 
 struct TrainOptions {
     std::vector<Round> rounds = fullRun();
     std::string out = "engine/eval_weights.bin";
+    // After the last fit, the side-to-move term; then the statistics of the forward pruning,
+    // fitted for the final weights.
+    CutRound tempo = fullTempoRound();
+    CutRound cuts = fullCutRound();
+    std::string cutsOut = "engine/probcut.txt";
+    int cutBlockGames = 50;
+    // Only the cut statistics, for the weights already in `out`.
+    bool cutsOnly = false;
     std::string work = "train-work";
     int threads = 2;
     // The share of the full run's games (about three hours on two cores at 1); a small one makes a

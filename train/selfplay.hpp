@@ -6,6 +6,7 @@
 
 #include "engine/eval.hpp"
 #include "engine/position.hpp"
+#include "engine/probcut.hpp"
 
 namespace orvanta::train {
 
@@ -23,7 +24,12 @@ struct Sample {
 // game's outcome under perfect play from there); the solved ones with their own. With a
 // `searchShare`, a position the engine played from is labelled instead with that share (in
 // percent) of its search's score and the rest of the outcome: the outcome alone carries the
-// chance of every later move, the score of a deep search much less of it.
+// chance of every later move, the score of a deep search much less of it. With `searchDepths` 2
+// that score is the mean of the search's last two iterations: a search of even depth errs to
+// its mover's cost and one of odd depth to its gain, and the mean keeps neither.
+//
+// The searches prune forward with fixed statistics of the trainer's own (trainingCuts), so
+// that no game depends on the statistics built into the program.
 struct Round {
     int games = 0;
     int randomMin = 0;
@@ -32,7 +38,12 @@ struct Round {
     int exactEmpties = 16;
     std::uint64_t seed = 0;
     int searchShare = 0;
+    int searchDepths = 1;
 };
+
+// The forward pruning of the trainer's searches: the errors of shallow searches measured once on
+// engine games, the same for every depth from 10 on, whatever the weights.
+engine::CutTable trainingCuts();
 
 struct GameStats {
     std::uint64_t searchNodes = 0;
