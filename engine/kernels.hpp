@@ -20,6 +20,7 @@ class Position;
 class EvalWeights;
 class CutTable;
 class ThreadPool;
+enum class Selectivity : std::uint8_t;
 struct SearchLimits;
 struct SearchResult;
 
@@ -48,8 +49,8 @@ struct Kernels {
                            TranspositionTable& table, const EvalWeights& weights,
                            const CutTable& cuts, int threads, ThreadPool* pool);
     // Search::rootScores, unsorted, and the nodes it searched.
-    void (*rootScores)(const Position& position, int depth, TranspositionTable& table,
-                       const EvalWeights& weights, const CutTable& cuts,
+    void (*rootScores)(const Position& position, int depth, Selectivity selectivity,
+                       TranspositionTable& table, const EvalWeights& weights, const CutTable& cuts,
                        std::vector<std::pair<int, int>>& scores, std::uint64_t& nodes);
 };
 

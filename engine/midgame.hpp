@@ -67,6 +67,16 @@ class Midgame {
 
     // The budget applies from the moment it is armed (after the first iteration).
     void arm() { armed_ = true; }
+    // A selective endgame search: searched to the end of the game, a node cuts by the
+    // endgame's models as the mid-game does by its own, down to kSelectiveEndgameFloor empty
+    // squares, where the exact solver takes over. Its scores are estimates, not proofs.
+    static constexpr int kSelectiveEndgameFloor = 14;
+    // It pays up to this many empty squares, and while the game is not plainly won or lost
+    // (the exact solver settles those quickly, and the evaluation, which saturates, cannot tell
+    // a big win from a wipe-out).
+    static constexpr int kSelectiveEndgameMost = 24;
+    static constexpr int kSelectiveEndgameScore = 32 * kScoreScale;
+    void selectiveEnd(bool on) { selectiveEnd_ = on; }
     // The next pvs() call is the root: the table may not cut it short, since it must name a move.
     void enterRoot() { atRoot_ = true; }
     std::uint64_t nodes() const { return nodes_; }
@@ -231,16 +241,17 @@ class Midgame {
     }
 
   private:
-    // Multi-ProbCut: the model of the node's stage and depth predicts its score from a shallow
-    // search; a prediction the selectivity's confidence times the model's error beyond the
-    // window settles the node. The shallow search's bound is the window moved by that margin
-    // and mapped back through the model.
+    // Multi-ProbCut: the model of the node's stage and depth (or, searched to the end, of its
+    // empties) predicts its score from a shallow search; a prediction the selectivity's
+    // confidence times the model's error beyond the window settles the node. The shallow search's
+    // bound is the window moved by that margin and mapped back through the model.
     std::optional<int> probCut(Bitboard player, Bitboard opponent, const EvalState& state,
                                int depth, int alpha) {
         if (depth < CutTable::kFirstCutDepth || limits_.selectivity == Selectivity::kNone) {
             return std::nullopt;
         }
-        const CutModel& m = cuts_.model(popcount(~(player | opponent)), depth);
+        const int empties = popcount(~(player | opponent));
+        const CutModel& m = depth >= empties ? cuts_.endgame(empties) : cuts_.model(empties, depth);
         if (m.sigma == 0) {
             return std::nullopt;
         }
@@ -457,7 +468,7 @@ class Midgame {
     std::optional<Settled> settle(Bitboard player, Bitboard opponent, const EvalState& state,
                                   int depth, int alpha, int beta) {
         const int empties = popcount(~(player | opponent));
-        if (empties <= depth) {
+        if (empties <= depth && (!selectiveEnd_ || empties <= kSelectiveEndgameFloor)) {
             return Settled{solveWithin(player, opponent, alpha, beta), false};
         }
         if (depth == 0) {
@@ -571,6 +582,7 @@ class Midgame {
     std::uint64_t nextPoll_ = kPollInterval;
     bool armed_ = false;
     bool atRoot_ = false;
+    bool selectiveEnd_ = false;
     bool stoppedByClock_ = false;
     std::optional<RootBest> rootBest_;
     int lastSolvedMove_ = kPass;

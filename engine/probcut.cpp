@@ -38,6 +38,11 @@ bool CutTable::empty() const {
             }
         }
     }
+    for (const CutModel& m : endgame_) {
+        if (m.sigma > 0) {
+            return false;
+        }
+    }
     return true;
 }
 
@@ -55,6 +60,18 @@ std::string CutTable::text() const {
             }
             out += std::to_string(m.pairs) + '\n';
         }
+    }
+    out += "# end empties shallow slope/10000 intercept sigma pairs: the exact result\n";
+    for (int e = 0; e <= kMaxDepth; ++e) {
+        const CutModel& m = endgame_[static_cast<std::size_t>(e)];
+        if (m.sigma == 0) {
+            continue;
+        }
+        out += "end ";
+        for (const int value : {e, m.shallow, m.slope, m.intercept, m.sigma}) {
+            out += std::to_string(value) + ' ';
+        }
+        out += std::to_string(m.pairs) + '\n';
     }
     return out;
 }
@@ -76,13 +93,27 @@ std::optional<CutTable> CutTable::parse(std::string_view text) {
         if (line.empty() || line.front() == '#') {
             continue;
         }
+        const bool endgame = line.starts_with("end ");
+        if (endgame) {
+            line.remove_prefix(4);
+        }
         std::array<int, 7> v{};
-        for (int& value : v) {
+        for (std::size_t i = endgame ? 1 : 0; i < v.size(); ++i) {
             const auto number = nextNumber(line);
             if (!number) {
                 return std::nullopt;
             }
-            value = *number;
+            v[i] = *number;
+        }
+        if (endgame) {
+            const auto [unused, empties, shallow, slope, intercept, sigma, pairs] = v;
+            if (!line.empty() || empties < 1 || empties > kMaxDepth || shallow < 1 ||
+                shallow >= empties || slope <= 0 || slope > 100000 || intercept < -6400 ||
+                intercept > 6400 || sigma <= 0 || sigma > 6400 || pairs < 0) {
+                return std::nullopt;
+            }
+            table.setEndgame(empties, {shallow, slope, intercept, sigma, pairs});
+            continue;
         }
         const auto [stage, depth, shallow, slope, intercept, sigma, pairs] = v;
         if (!line.empty() || stage < 0 || stage >= patterns::kStages || depth < kFirstCutDepth ||

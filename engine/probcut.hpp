@@ -9,6 +9,10 @@
 // sigma beyond its window is settled by it; t is the search's selectivity (a confidence level).
 // The fit depends on the evaluation, so it is made with the weights (`make train`) and built
 // into the program beside them.
+//
+// The endgame has models of its own, by empty squares: how well a shallow search predicts the
+// exact final result. With them a selective search of the whole rest of the game can cut as
+// the mid-game does, before the exact solve proves its result.
 
 #include <array>
 #include <cstdint>
@@ -41,7 +45,8 @@ class CutTable {
     static constexpr int kFirstCutDepth = 3;
     static constexpr int kMaxDepth = 60;
 
-    // The shallow depth for a deep one: half of it, with the same parity.
+    // The shallow depth for a deep one: half of it, with the same parity. The endgame's models
+    // predict the exact result of a position of e empty squares from shallowDepth(e).
     static constexpr int shallowDepth(int depth) { return 2 * (depth / 4) + depth % 2; }
 
     // An empty table: no cut anywhere.
@@ -54,16 +59,27 @@ class CutTable {
     void set(int stage, int depth, const CutModel& model) {
         models_[static_cast<std::size_t>(stage)][static_cast<std::size_t>(depth)] = model;
     }
+    // The model of the exact result of a position with `empties` empty squares.
+    const CutModel& endgame(int empties) const {
+        return endgame_[static_cast<std::size_t>(empties < 0           ? 0
+                                                 : empties > kMaxDepth ? kMaxDepth
+                                                                       : empties)];
+    }
+    void setEndgame(int empties, const CutModel& model) {
+        endgame_[static_cast<std::size_t>(empties)] = model;
+    }
     bool empty() const;
 
-    // The text file, one model a line: "stage depth shallow slope intercept sigma pairs", after
-    // a first line "orvanta-cuts 1" and comment lines starting with '#'.
+    // The text file, one model a line: "stage depth shallow slope intercept sigma pairs", and
+    // for the endgame "end empties shallow slope intercept sigma pairs", after a first line
+    // "orvanta-cuts 1" and comment lines starting with '#'.
     std::string text() const;
     // Reads that text; nothing when any line is malformed or out of range.
     static std::optional<CutTable> parse(std::string_view text);
 
   private:
     std::array<std::array<CutModel, kMaxDepth + 1>, patterns::kStages> models_{};
+    std::array<CutModel, kMaxDepth + 1> endgame_{};
 };
 
 // The statistics fitted for the built-in weights, built into the program (an empty table if

@@ -48,10 +48,11 @@ std::vector<int> extendedLine(const Position& position, const Line& pv,
 
 // Search::rootScores: each legal move's score after a search of depth - 1 plies of its child.
 template <class Rules>
-void rootScoresOf(const Position& position, int depth, TranspositionTable& table,
-                  const EvalWeights& weights, const CutTable& cuts,
+void rootScoresOf(const Position& position, int depth, Selectivity selectivity,
+                  TranspositionTable& table, const EvalWeights& weights, const CutTable& cuts,
                   std::vector<std::pair<int, int>>& scores, std::uint64_t& nodes) {
-    const SearchLimits limits;
+    SearchLimits limits;
+    limits.selectivity = selectivity;
     Midgame<Rules> search(table, weights, cuts, limits);
     const EvalState state = EvalState::of(position.player(), position.opponent());
     Line line;
@@ -129,30 +130,8 @@ SearchResult searchRoot(const Position& position, const SearchLimits& limits,
     }
     int underWay = 0;  // the depth of the mid-game iteration under way
     try {
-        for (int depth = 1; depth <= lastDepth; ++depth) {
-            if (exact && depth > warmUp) {
-                depth = empties;
-            }
-            if (depth >= empties) {
-                search.beginIteration();
-                // The solver shares its moves by itself.
-                if (helpers) {
-                    helpers->stop();
-                }
-                const SolveResult solved =
-                    search.solveRoot(position.player(), position.opponent(), threads, pool);
-                result = {solved.move, solved.score * kScoreScale,
-                          empties,     true,
-                          0,           extendedLine<Rules>(position, Line{}, table, empties)};
-                if (result.pv.empty() || result.pv.front() != result.move) {
-                    result.pv = {result.move};
-                }
-                if (limits.onIteration) {
-                    result.nodes = search.nodes();
-                    limits.onIteration(result);
-                }
-                break;
-            }
+        // One iteration of `depth` plies with aspiration windows around the last score.
+        const auto iterate = [&](int depth) {
             int window = kAspiration;
             int alpha = depth <= 2 ? -kInfinity : std::max(result.score - window, -kInfinity);
             int beta = depth <= 2 ? kInfinity : std::min(result.score + window, kInfinity);
@@ -177,6 +156,7 @@ SearchResult searchRoot(const Position& position, const SearchLimits& limits,
             result.move = pv.size > 0 ? pv.moves[0] : firstSquare(position.moves());
             result.score = score;
             result.depth = depth;
+            result.exact = false;
             result.pv = extendedLine<Rules>(position, pv, table, depth);
             if (result.pv.empty()) {
                 result.pv = {result.move};
@@ -186,6 +166,48 @@ SearchResult searchRoot(const Position& position, const SearchLimits& limits,
                 result.nodes = search.nodes();
                 limits.onIteration(result);
             }
+        };
+        // Before the exact solve, when the search prunes, a selective search to the end: a sound
+        // move and good first moves for the solver, at a fraction of its cost.
+        bool selectiveEnd = limits.selectivity != Selectivity::kNone &&
+                            empties > Midgame<Rules>::kSelectiveEndgameFloor &&
+                            empties <= Midgame<Rules>::kSelectiveEndgameMost &&
+                            cuts.endgame(empties).sigma > 0;
+        for (int depth = 1; depth <= lastDepth; ++depth) {
+            if (exact && depth > warmUp) {
+                depth = empties;
+            }
+            if (depth >= empties && selectiveEnd &&
+                std::abs(result.score) < Midgame<Rules>::kSelectiveEndgameScore) {
+                selectiveEnd = false;
+                search.selectiveEnd(true);
+                iterate(empties);
+                search.selectiveEnd(false);
+                if (limits.softStop && limits.softStop()) {
+                    break;
+                }
+            }
+            if (depth >= empties) {
+                search.beginIteration();
+                // The solver shares its moves by itself.
+                if (helpers) {
+                    helpers->stop();
+                }
+                const SolveResult solved =
+                    search.solveRoot(position.player(), position.opponent(), threads, pool);
+                result = {solved.move, solved.score * kScoreScale,
+                          empties,     true,
+                          0,           extendedLine<Rules>(position, Line{}, table, empties)};
+                if (result.pv.empty() || result.pv.front() != result.move) {
+                    result.pv = {result.move};
+                }
+                if (limits.onIteration) {
+                    result.nodes = search.nodes();
+                    limits.onIteration(result);
+                }
+                break;
+            }
+            iterate(depth);
             if (limits.softStop && limits.softStop()) {
                 break;
             }

@@ -11,10 +11,12 @@ int evaluate(const Position& position) {
     return evaluate(position.player(), position.opponent(), builtinWeights());
 }
 
-std::vector<std::pair<int, int>> Search::rootScores(const Position& position, int depth) {
+std::vector<std::pair<int, int>> Search::rootScores(const Position& position, int depth,
+                                                    Selectivity selectivity) {
     table_.newSearch();
     std::vector<std::pair<int, int>> scores;
-    kernels(isa_).rootScores(position, depth, table_, weights_, cuts_, scores, lastNodes_);
+    kernels(isa_).rootScores(position, depth, selectivity, table_, weights_, cuts_, scores,
+                             lastNodes_);
     std::stable_sort(scores.begin(), scores.end(),
                      [](const auto& a, const auto& b) { return a.second > b.second; });
     return scores;

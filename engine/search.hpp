@@ -72,7 +72,8 @@ class Search {
     SearchResult run(const Position& position, const SearchLimits& limits);
     // Every legal move with its score after a search of `depth` plies, best first (weak levels
     // choose among them). Empty when the mover has no move.
-    std::vector<std::pair<int, int>> rootScores(const Position& position, int depth);
+    std::vector<std::pair<int, int>> rootScores(const Position& position, int depth,
+                                                Selectivity selectivity = Selectivity::kNone);
     void clear() { table_.clear(); }
     // The threads `run` searches on, from 1 (the default): the calling one and workers started
     // here once and kept (fewer if the system refuses them).

@@ -32,6 +32,7 @@ engine::SearchLimits levelLimits(int level, int threads, bool clocked) {
     engine::SearchLimits limits;
     limits.depth = settings.depth;
     limits.exactEmpties = settings.exactEmpties;
+    limits.selectivity = settings.selectivity;
     // A level's budget is for each thread: more threads search more in about the same time,
     // rather than the same in less.
     limits.nodes = clocked && level == kMaxLevel
@@ -45,7 +46,7 @@ engine::SearchResult chooseMove(int level, engine::Search& search, const engine:
     const Level& settings = levelSettings(level);
     if (settings.spread > 0 && position.empties() > settings.exactEmpties) {
         // Any move within the spread of the best may be chosen, each as likely.
-        const auto scores = search.rootScores(position, settings.depth);
+        const auto scores = search.rootScores(position, settings.depth, settings.selectivity);
         std::size_t close = 0;
         while (close < scores.size() &&
                scores[close].second >= scores[0].second - settings.spread) {

@@ -8,19 +8,22 @@ namespace orvanta {
 namespace {
 
 // From gentle to strongest. Level 1 picks among nearly all moves by a one-ply look; the spread
-// narrows as the search deepens. Level 10 averages at most a second a move on a two-core
+// narrows as the search deepens. The gentle levels search every move (their searches are too
+// shallow for forward pruning to matter); from level 6 on the search prunes, the strongest
+// levels boldly, which buys them far more depth for their nodes. Level 10 averages at most a second a move on a two-core
 // machine of 2026 (see the README's benchmark figures).
+using engine::Selectivity;
 constexpr std::array<Level, kMaxLevel> kLevels = {{
-    {1, 0, 0, 3000},
-    {1, 4, 0, 800},
-    {2, 6, 0, 400},
-    {3, 8, 0, 200},
-    {4, 10, 0, 100},
-    {5, 12, 0, 0},
-    {6, 14, 0, 0},
-    {9, 16, 1'000'000, 0},
-    {12, 18, 3'000'000, 0},
-    {30, 21, 7'000'000, 0},
+    {1, 0, 0, 3000, Selectivity::kNone},
+    {1, 4, 0, 800, Selectivity::kNone},
+    {2, 6, 0, 400, Selectivity::kNone},
+    {3, 8, 0, 200, Selectivity::kNone},
+    {4, 10, 0, 100, Selectivity::kNone},
+    {5, 12, 0, 0, Selectivity::k15},
+    {6, 14, 0, 0, Selectivity::k15},
+    {9, 16, 1'000'000, 0, Selectivity::k15},
+    {12, 18, 3'000'000, 0, Selectivity::k15},
+    {30, 21, 7'000'000, 0, Selectivity::k15},
 }};
 
 constexpr std::array<const char*, kMaxLevel + 1> kNames = {

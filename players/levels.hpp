@@ -2,18 +2,21 @@
 
 #include <cstdint>
 
+#include "engine/probcut.hpp"
+
 namespace orvanta {
 
 // The computer's levels. Level 0 is the randomised corner-first player (PC); levels 1 to 10 are
 // the engine, each bound by limits that do not depend on the machine's speed, so that a game
 // is the same on every machine: the depth of the mid-game search, the number of empty squares
-// from which it plays the end perfectly, a budget of nodes, and how far below the best score a
-// move may be and still be chosen at random (0: always the best).
+// from which it plays the end perfectly, a budget of nodes, how far below the best score a move
+// may be and still be chosen at random (0: always the best), and how boldly the search prunes.
 struct Level {
     int depth;
     int exactEmpties;
     std::uint64_t nodes;
     int spread;  // in hundredths of a disc
+    engine::Selectivity selectivity;
 };
 
 inline constexpr int kMaxLevel = 10;

@@ -40,6 +40,7 @@ engine::SearchLimits levelLimits(int level) {
     engine::SearchLimits limits;
     limits.depth = settings.depth;
     limits.exactEmpties = settings.exactEmpties;
+    limits.selectivity = settings.selectivity;
     limits.nodes = settings.nodes;
     return limits;
 }

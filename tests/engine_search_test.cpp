@@ -97,8 +97,11 @@ TEST(EngineEval, KeepsItsReadingsMoveByMove) {
 TEST(EngineCuts, ReadOnlyWholeWellFormedFiles) {
     EXPECT_FALSE(builtinCuts().empty());
     const std::string head = "orvanta-cuts 1\n# stage depth shallow slope intercept sigma pairs\n";
-    const auto good = CutTable::parse(head + "6 12 6 9800 -35 512 400\n");
+    const auto good = CutTable::parse(head + "6 12 6 9800 -35 512 400\nend 18 8 10100 40 430 90\n");
     ASSERT_TRUE(good.has_value());
+    EXPECT_EQ(good->endgame(18).shallow, 8);
+    EXPECT_EQ(good->endgame(18).sigma, 430);
+    EXPECT_EQ(good->endgame(17).sigma, 0);
     const CutModel& m = good->model(30, 12);
     EXPECT_EQ(m.shallow, 6);
     EXPECT_EQ(m.slope, 9800);
@@ -117,6 +120,10 @@ TEST(EngineCuts, ReadOnlyWholeWellFormedFiles) {
         "6 12 6 9800 -35 0 400\n",      // no error
         "6 12 6 9800 -35 x 400\n",      // not a number
         "6 12 6 9800 -35 99999999999 400\n",
+        "end 18 18 10100 40 430 90\n",  // the shallow search to the end
+        "end 0 1 10100 40 430 90\n",    // no empties
+        "end 18 8 10100 40 430\n",      // a field missing
+        "ends 18 8 10100 40 430 90\n",
     };
     for (const char* line : bad) {
         EXPECT_FALSE(CutTable::parse(head + line).has_value()) << line;

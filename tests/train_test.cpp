@@ -329,6 +329,35 @@ TEST(Cuts, FitFindsEachDepthsLineAndError) {
     EXPECT_EQ(engine::CutTable::parse(table.text())->text(), table.text());
 }
 
+// The endgame's models fit the exact results of solved positions on their shallow searches (here
+// three discs more than the search, missed by two either way), and lend themselves to a few
+// more empties.
+TEST(Cuts, FitFindsTheEndgamesLine) {
+    const engine::Bitboard player = 0x0000ffffffffffffULL & ~0xfffULL;  // 12 empties
+    const engine::Bitboard opponent = 0xffff000000000000ULL;
+    ASSERT_EQ(engine::popcount(~(player | opponent)), 12);
+    std::vector<train::CutSample> samples;
+    for (int i = 0; i < 100; ++i) {
+        const int x = ((i / 2) % 30 - 15) * 100;
+        train::CutSample s{player, opponent,
+                           std::vector<std::int16_t>(11, static_cast<std::int16_t>(x)),
+                           static_cast<std::int8_t>(x / 100 + 3 + (i % 2 == 0 ? 2 : -2))};
+        samples.push_back(s);
+    }
+    const engine::CutTable table = train::fitCuts(samples);
+    const engine::CutModel& m = table.endgame(12);
+    EXPECT_EQ(m.shallow, 6);
+    EXPECT_EQ(m.slope, 10000);
+    EXPECT_EQ(m.intercept, 300);
+    EXPECT_NEAR(m.sigma, 200, 3);
+    EXPECT_EQ(m.pairs, 100);
+    EXPECT_EQ(table.endgame(15).sigma, m.sigma);
+    EXPECT_EQ(table.endgame(15).shallow, 7);
+    EXPECT_EQ(table.endgame(15).pairs, 0);
+    EXPECT_EQ(table.endgame(19).sigma, 0) << "too far from anything solved";
+    EXPECT_EQ(engine::CutTable::parse(table.text())->text(), table.text());
+}
+
 // The built-in statistics predict the deep scores of positions they were not fitted on (another
 // seed) about as well as they claim: errors of about one sigma, two thirds within it.
 TEST(Cuts, TheBuiltInStatisticsHoldOnOtherPositions) {

@@ -82,6 +82,54 @@ CutModel fitPairs(const std::vector<Pair>& pairs, int depth) {
     return m;
 }
 
+// The pairs (shallow search, exact result) of positions with `empties` empty squares.
+std::vector<Pair> endgamePairsOf(std::span<const CutSample> samples, int empties) {
+    std::vector<Pair> pairs;
+    const int shallow = CutTable::shallowDepth(empties);
+    for (const CutSample& s : samples) {
+        if (s.exact && s.empties() == empties && shallow >= 1 &&
+            static_cast<int>(s.scores.size()) >= shallow) {
+            pairs.push_back({static_cast<double>(s.scores[static_cast<std::size_t>(shallow - 1)]),
+                             static_cast<double>(*s.exact * engine::kScoreScale)});
+        }
+    }
+    return pairs;
+}
+
+// The endgame's models: for each number of empty squares with enough solved positions, the fit
+// of their exact results on the shallow searches; other numbers borrow the nearest fitted one,
+// up to kEndgameReach empties beyond the most solved.
+constexpr int kEndgameReach = 6;
+void fitEndgame(std::span<const CutSample> samples, CutTable& table) {
+    std::array<std::optional<CutModel>, CutTable::kMaxDepth + 1> measured{};
+    int most = 0;
+    for (int e = kFewestEmpties; e <= CutTable::kMaxDepth; ++e) {
+        const auto pairs = endgamePairsOf(samples, e);
+        if (pairs.size() >= kFewestPairs) {
+            measured[static_cast<std::size_t>(e)] = fitPairs(pairs, e);
+            most = e;
+        }
+    }
+    for (int e = kFewestEmpties; e <= std::min(CutTable::kMaxDepth, most + kEndgameReach); ++e) {
+        std::optional<CutModel> model;
+        for (int distance = 0; distance <= CutTable::kMaxDepth && !model; ++distance) {
+            for (const int other : {e + distance, e - distance}) {
+                if (!model && other >= kFewestEmpties && other <= CutTable::kMaxDepth) {
+                    model = measured[static_cast<std::size_t>(other)];
+                }
+            }
+        }
+        if (!model) {
+            return;  // nothing solved at all
+        }
+        if (!measured[static_cast<std::size_t>(e)]) {
+            model->pairs = 0;
+        }
+        model->shallow = CutTable::shallowDepth(e);
+        table.setEndgame(e, *model);
+    }
+}
+
 }  // namespace
 
 int CutSample::empties() const {
@@ -278,6 +326,7 @@ engine::CutTable fitCuts(std::span<const CutSample> samples) {
             table.set(stage, d, m);
         }
     }
+    fitEndgame(samples, table);
     return table;
 }
 
@@ -288,6 +337,15 @@ std::array<CutCheck, patterns::kStages> checkCuts(const CutTable& table,
     std::array<std::size_t, patterns::kStages> within{};
     for (const CutSample& s : samples) {
         const auto stage = static_cast<std::size_t>(patterns::stageOf(s.empties()));
+        if (const CutModel& m = table.endgame(s.empties());
+            s.exact && m.sigma > 0 && static_cast<int>(s.scores.size()) >= m.shallow) {
+            const double predicted =
+                m.slope / 10000.0 * s.scores[static_cast<std::size_t>(m.shallow - 1)] + m.intercept;
+            const double error = (*s.exact * engine::kScoreScale - predicted) / m.sigma;
+            squares[stage] += error * error;
+            within[stage] += std::abs(error) <= 1 ? 1U : 0U;
+            ++checks[stage].pairs;
+        }
         for (int d = CutTable::kFirstCutDepth; d <= static_cast<int>(s.scores.size()); ++d) {
             const CutModel& m = table.model(s.empties(), d);
             if (m.sigma == 0 || m.shallow < 1) {

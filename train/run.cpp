@@ -452,7 +452,7 @@ CutRound fullCutRound() {
             .randomMax = 16,
             .playDepth = 4,
             .maxDepth = 12,
-            .exactEmpties = 20,
+            .exactEmpties = 22,
             .seed = 5};
 }
 
