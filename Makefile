@@ -85,8 +85,10 @@ match:
 # sequential test decides (H0: SPRT_ELO0, H1: SPRT_ELO1, alpha = beta = 0.05) or
 # SPRT_MAX_GAMES are played.
 # Both play SPRT_LEVEL: the same node budget and depth, two games at a time. SPRT_TIME=1 gives
-# each side 1 s a move instead (GTP time_settings, whole seconds; the level's budget still caps
-# a move), one game at a time. SPRT_CANDIDATE_ARGS and SPRT_REFERENCE_ARGS are added to either
+# each side 1 s a move instead (GTP time_settings, whole seconds; level 10 spends the clock
+# rather than its node budget), one game at a time. SPRT_CANDIDATE_CLOCK and
+# SPRT_REFERENCE_CLOCK give one side its own time_settings ("0 1 2": a second for every two
+# moves). SPRT_CANDIDATE_ARGS and SPRT_REFERENCE_ARGS are added to either
 # side's command line (with REF=HEAD: SPRT_CANDIDATE_ARGS=--threads=2 measures two threads
 # against one, SPRT_REFERENCE_ARGS=--book=off the book alone). CAND=REVISION plays a built
 # revision instead of this tree, and SPRT_LOG=FILE keeps every finished pair in FILE: run again
@@ -102,6 +104,8 @@ SPRT_ELO0 ?= 0
 SPRT_ELO1 ?= 10
 SPRT_CANDIDATE_ARGS ?=
 SPRT_REFERENCE_ARGS ?=
+SPRT_CANDIDATE_CLOCK ?=
+SPRT_REFERENCE_CLOCK ?=
 sprt:
 	cmake --preset bench
 	cmake --build --preset bench --parallel 2 --target sprt orvanta
@@ -109,6 +113,8 @@ sprt:
 	candidate=$(if $(CAND),$$(bench/build_reference.sh $(CAND)),build-bench/orvanta) && \
 	./build-bench/sprt --openings bench/openings.txt --max-games $(SPRT_MAX_GAMES) \
 	    --elo0 $(SPRT_ELO0) --elo1 $(SPRT_ELO1) $(if $(SPRT_TIME),--time $(SPRT_TIME)) \
+	    $(if $(SPRT_CANDIDATE_CLOCK),--candidate-clock "$(SPRT_CANDIDATE_CLOCK)") \
+	    $(if $(SPRT_REFERENCE_CLOCK),--reference-clock "$(SPRT_REFERENCE_CLOCK)") \
 	    $(if $(SPRT_LOG),--log $(SPRT_LOG)) \
 	    --candidate "$$candidate --gtp --level=$(SPRT_LEVEL) $(SPRT_CANDIDATE_ARGS)" \
 	    --reference "$$reference --gtp --level=$(SPRT_LEVEL) $(SPRT_REFERENCE_ARGS)"

@@ -4,6 +4,7 @@
 // difference with its 95% interval, the log-likelihood ratio and the verdict.
 //
 // Usage: sprt --openings FILE --candidate "CMD" --reference "CMD" [--time SECONDS]
+//             [--candidate-clock "M B S"] [--reference-clock "M B S"]
 //             [--concurrency N] [--max-games N] [--elo0 E] [--elo1 E] [--alpha A] [--beta B]
 //             [--log FILE]
 //        sprt --make-openings N [--seed S] [--openings FILE]
@@ -11,7 +12,9 @@
 // Commands are split at blanks (no shell). Without --time both play by their own budget (the
 // same --level gives both the same node budget and depth); with --time each is told
 // `time_settings 0 SECONDS 1`, SECONDS a move, and one game is played at a time by default,
-// else two. With --log, every finished pair is added to FILE, and a FILE of the same match
+// else two. --candidate-clock and --reference-clock give one side `time_settings M B S` instead
+// (whole seconds: "0 1 2" is a second for every two moves); the other keeps --time, or its own
+// budget. With --log, every finished pair is added to FILE, and a FILE of the same match
 // already there is resumed: its pairs count and their openings are not played again (a match of
 // many hours can be stopped and taken up later; pin both commands to built revisions).
 // Exit status: 0 decided or played out, 1 an engine failed (or too few openings to make), 2 bad
@@ -45,6 +48,7 @@ struct Options {
     std::string log;
     std::string commands[2];  // candidate, reference
     int time = 0;             // whole seconds a move (as GTP has it); 0: the engines' own budgets
+    std::string clocks[2];    // time_settings arguments of a side, overriding `time`
     int concurrency = 0;      // 0: 1 when timed, else 2
     int maxGames = 0;         // 0: every opening with both colours
     double elo0 = 0;
@@ -80,6 +84,19 @@ std::optional<Options> parse(int argc, char** argv, std::string& error) {
             o.log = value;
         } else if (flag == "--candidate" || flag == "--reference") {
             o.commands[flag == "--candidate" ? 0 : 1] = value;
+        } else if (flag == "--candidate-clock" || flag == "--reference-clock") {
+            std::istringstream words(value);
+            long long m = -1;
+            long long b = -1;
+            long long stones = -1;
+            std::string rest;
+            if (!(words >> m >> b >> stones) || (words >> rest) || m < 0 || b < 0 || stones < 0 ||
+                m > 1000000 || b > 1000000 || stones > 1000 || m + b == 0) {
+                error = "bad value for " + flag + ": " + value + " (MAIN BYO-YOMI STONES)";
+                return std::nullopt;
+            }
+            o.clocks[flag == "--candidate-clock" ? 0 : 1] =
+                std::to_string(m) + " " + std::to_string(b) + " " + std::to_string(stones);
         } else {
             const auto n = number(value);
             double* target = flag == "--elo0"    ? &o.elo0
@@ -121,7 +138,28 @@ std::optional<Options> parse(int argc, char** argv, std::string& error) {
         error = "need 0 < alpha, beta < 0.5 and elo0 < elo1";
         return std::nullopt;
     }
+    for (std::string& clock : o.clocks) {
+        if (clock.empty() && o.time > 0) {
+            clock = "0 " + std::to_string(o.time) + " 1";
+        }
+    }
     return o;
+}
+
+// What the log's header says of the time: --time's seconds when both sides have them (0 when
+// neither has a clock), else each side's clock.
+std::string timeField(const Options& o) {
+    const std::string plain = "0 " + std::to_string(o.time) + " 1";
+    if ((o.time > 0 && o.clocks[0] == plain && o.clocks[1] == plain) ||
+        (o.time == 0 && o.clocks[0].empty() && o.clocks[1].empty())) {
+        return std::to_string(o.time);
+    }
+    return "candidate " + (o.clocks[0].empty() ? "none" : o.clocks[0]) + ", reference " +
+           (o.clocks[1].empty() ? "none" : o.clocks[1]);
+}
+
+bool timed(const Options& o) {
+    return !o.clocks[0].empty() || !o.clocks[1].empty();
 }
 
 // Balanced random openings of six moves, no two the same position up to the board's symmetries.
@@ -228,11 +266,10 @@ class Match {
                 Side sides[2];
                 int discs[2];
                 for (int game = 0; game < 2; ++game) {
-                    if (options_.time > 0) {
-                        const std::string t =
-                            "time_settings 0 " + std::to_string(options_.time) + " 1";
-                        candidate.ask(t);
-                        reference.ask(t);
+                    for (int side = 0; side < 2; ++side) {
+                        if (!options_.clocks[side].empty()) {
+                            engines[side]->ask("time_settings " + options_.clocks[side]);
+                        }
                     }
                     discs[game] = playGame(engines, openings_[static_cast<std::size_t>(index)],
                                            game == 0, sides);
@@ -256,9 +293,8 @@ class Match {
         }
         std::printf("candidate: %s\nreference: %s\n%s\n", options_.commands[0].c_str(),
                     options_.commands[1].c_str(),
-                    options_.time > 0
-                        ? ("time " + std::to_string(options_.time) + " s a move").c_str()
-                        : "budgets: the engines' own (same level: same nodes)");
+                    timed(options_) ? ("time " + timeField(options_)).c_str()
+                                    : "budgets: the engines' own (same level: same nodes)");
         summary(stdout);
         const double llr = logLikelihoodRatio(counts_, options_.elo0, options_.elo1);
         const Verdict v = verdict(llr, bounds_);
@@ -379,8 +415,8 @@ int main(int argc, char** argv) {
     std::vector<PairRecord> logged;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> log(nullptr, &std::fclose);
     if (!options->log.empty()) {
-        const std::string header =
-            logHeader(options->commands[0], options->commands[1], options->time, options->openings);
+        const std::string header = logHeader(options->commands[0], options->commands[1],
+                                             timeField(*options), options->openings);
         auto read = readLog(options->log, header, static_cast<int>(openings->size()), error);
         if (!read) {
             std::fprintf(stderr, "sprt: %s\n", error.c_str());
@@ -398,7 +434,7 @@ int main(int argc, char** argv) {
         }
     }
     signal(SIGPIPE, SIG_IGN);
-    const int workers = options->concurrency > 0 ? options->concurrency : options->time > 0 ? 1 : 2;
+    const int workers = options->concurrency > 0 ? options->concurrency : timed(*options) ? 1 : 2;
     Match match(*options, std::move(*openings), logged, log.get());
     if (!logged.empty()) {
         match.summariseResumed(options->log);

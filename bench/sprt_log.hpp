@@ -25,12 +25,14 @@ struct PairRecord {
 
 inline constexpr const char* kSprtLogMagic = "orvanta-sprt-log 1";
 
-inline std::string logHeader(const std::string& candidate, const std::string& reference, int time,
-                             const std::string& openings) {
+// `time`: the whole seconds a move both sides are given (0: their own budgets), or each side's
+// clock as "candidate MAIN BYO STONES, reference MAIN BYO STONES".
+inline std::string logHeader(const std::string& candidate, const std::string& reference,
+                             const std::string& time, const std::string& openings) {
     std::string header = kSprtLogMagic;
     header.append("\tcandidate=").append(candidate);
     header.append("\treference=").append(reference);
-    header.append("\ttime=").append(std::to_string(time));
+    header.append("\ttime=").append(time);
     header.append("\topenings=").append(openings);
     return header;
 }

@@ -60,7 +60,7 @@ class SprtLogFile : public ::testing::Test {
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     const std::string path_ = orvanta::testing::scratchPath("log.txt").string();
-    const std::string header_ = logHeader("cand --level=10", "ref --level=10", 1, "open.txt");
+    const std::string header_ = logHeader("cand --level=10", "ref --level=10", "1", "open.txt");
 };
 
 TEST_F(SprtLogFile, ResumesWholeLinesOfTheSameMatch) {
@@ -90,7 +90,7 @@ TEST_F(SprtLogFile, RefusesAnotherMatchOrDamage) {
         std::string text;
         const char* message;
     };
-    const std::string other = logHeader("cand --level=9", "ref --level=10", 1, "open.txt");
+    const std::string other = logHeader("cand --level=9", "ref --level=10", "1", "open.txt");
     const Case cases[] = {
         {other + "\npair 1 0 0 1 1 1 1\n", ":1: the log of another match"},
         {header_ + "\npair 1 0 0 1 1 1 1\ngarbage\npair 2 0 0 1 1 1 1\n",
