@@ -179,6 +179,10 @@ int nboardExactEmpties(int depth) {
     return std::min(2 * depth + 2, nboard::kMostExactEmpties);
 }
 
+engine::Selectivity nboardSelectivity(int /*depth*/) {
+    return engine::Selectivity::k11;
+}
+
 Nboard::Nboard(std::size_t hashBytes, std::function<std::chrono::nanoseconds()> clock,
                std::function<void(std::string_view)> send, engine::Book book)
     : search_(hashBytes), book_(book), clock_(std::move(clock)), send_(std::move(send)) {}
@@ -296,6 +300,7 @@ engine::SearchLimits Nboard::limits(const std::function<bool()>& interrupted) {
     engine::SearchLimits limits;
     limits.depth = depth_;
     limits.exactEmpties = nboardExactEmpties(depth_);
+    limits.selectivity = nboardSelectivity(depth_);
     limits.stop = [this, &interrupted] {
         const auto now = clock_();
         if (now - lastStatus_ >= nboard::kStatusInterval) {

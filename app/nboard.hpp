@@ -81,6 +81,9 @@ class Nboard {
 // twice the depth and two more, as the levels do at the gentle end, up to 20 (solved within
 // seconds at most).
 int nboardExactEmpties(int depth);
+// How boldly a search of NBoard's depth prunes: at 73%, as the engines of the field do at their
+// depths, so that a depth costs about what theirs does.
+engine::Selectivity nboardSelectivity(int depth);
 
 // `orvanta --nboard`: speaks the protocol on standard input and output until `quit` or the end
 // of the input. One thread reads the lines into a queue while this one carries them out, so that

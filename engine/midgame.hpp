@@ -39,11 +39,15 @@ class Midgame {
 
   public:
     using SplitPointType = SplitPoint;
-    // What the threads of one search share: their crew, the work they have done (for the
-    // budget), and the nodes the helpers searched.
+    // What the threads of one search share: their crew, the work they have done and the node
+    // budget it counts against once the main search is armed (any thread that finds it spent
+    // abandons the search), and the nodes the helpers searched.
     struct Shared {
+        explicit Shared(std::uint64_t nodes) : budget(nodes) {}
         Crew<SplitPoint> crew;
         std::atomic<std::uint64_t> work{0};
+        const std::uint64_t budget;
+        std::atomic<bool> armed{false};
         std::atomic<std::uint64_t> helperNodes{0};
     };
 
@@ -66,7 +70,12 @@ class Midgame {
     void serve() { brothers_.serve(); }
 
     // The budget applies from the moment it is armed (after the first iteration).
-    void arm() { armed_ = true; }
+    void arm() {
+        armed_ = true;
+        if (shared_ != nullptr) {
+            shared_->armed = true;
+        }
+    }
     // A selective endgame search: searched to the end of the game, a node cuts by the
     // endgame's models as the mid-game does by its own, down to kSelectiveEndgameFloor empty
     // squares, where the exact solver takes over. Its scores are estimates, not proofs.
@@ -434,16 +443,28 @@ class Midgame {
     void count() {
         ++nodes_;
         if (shared_ != nullptr) {
+            // Among threads: a cut above, or the search abandoned, ends this thread's work; a
+            // helper (never armed itself) abandons it when it finds the shared budget spent.
             brothers_.checkCut();
-        }
-        if (!armed_) {
-            if (sharedWork_ != nullptr && nodes_ >= nextPoll_) {
-                nextPoll_ = nodes_ + kPollInterval;
-                reportWork();
+            if (!armed_) {
+                if (nodes_ >= nextPoll_) {
+                    nextPoll_ = nodes_ + kPollInterval;
+                    reportWork();
+                    if (shared_->armed && shared_->budget != 0 &&
+                        shared_->work.load() >= shared_->budget) {
+                        shared_->crew.abandoned = true;
+                        throw CutAbove{};
+                    }
+                }
+                return;
             }
+        } else if (!armed_) {
             return;
         }
         if (limits_.nodes != 0 && budgetWork() >= limits_.nodes) {
+            if (shared_ != nullptr) {
+                shared_->crew.abandoned = true;
+            }
             throw Stopped{};
         }
         if (nodes_ >= nextPoll_) {

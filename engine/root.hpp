@@ -111,7 +111,7 @@ SearchResult searchRoot(const Position& position, const SearchLimits& limits,
     const int helperCount = pool == nullptr ? 0 : std::min(threads - 1, pool->workers());
     std::optional<typename Midgame<Rules>::Shared> shared;
     if (helperCount > 0) {
-        shared.emplace();
+        shared.emplace(limits.nodes);
     }
     Midgame<Rules> search(table, weights, cuts, limits, shared ? &*shared : nullptr);
     const EvalState state = EvalState::of(position.player(), position.opponent());
@@ -221,6 +221,9 @@ SearchResult searchRoot(const Position& position, const SearchLimits& limits,
             result.score = best->score;
             result.pv = extendedLine<Rules>(position, best->pv, table, underWay);
         }
+    } catch (const CutAbove&) {
+        // A helper found the node budget spent and abandoned the search: the last finished
+        // iteration stands.
     }
     if (helpers) {
         helpers->stop();

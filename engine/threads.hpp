@@ -28,8 +28,9 @@ class ThreadPool {
     // The workers that started.
     int workers() const { return static_cast<int>(threads_.size()); }
 
-    // Runs `job` once on each of `count` workers (at most workers()), and waits until every one
-    // has returned when the returned object goes. One batch at a time.
+    // Runs `job` `count` times (at most workers()) on the workers, and waits until every run has
+    // returned when the returned object goes. A worker quick to return may take the job again.
+    // One batch at a time.
     class Batch {
       public:
         explicit Batch(ThreadPool* pool) : pool_(pool) {}

@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <atomic>
+#include <mutex>
+#include <set>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
 #include "engine/search.hpp"
 #include "engine/solve.hpp"
+#include "engine/threads.hpp"
 #include "players/engine_pc.hpp"
 #include "players/levels.hpp"
 #include "tests/support/engine_games.hpp"
@@ -22,6 +26,42 @@ SolveResult solveOn(int threads, const Position& position, TranspositionTable& t
     SolveBudget budget;
     budget.threads = threads;
     return solve(position, alpha, beta, table, budget);
+}
+
+// The pool's workers are started once and serve batch after batch: each batch runs its job as
+// many times as asked (no more than there are workers), on the workers only, waits for them all,
+// and a job that throws leaves the worker serving. A solve on a pool uses its workers.
+TEST(EngineThreads, ThePoolServesBatchAfterBatch) {
+    ThreadPool pool(3);
+    ASSERT_EQ(pool.workers(), 3);
+    std::mutex mutex;
+    std::set<std::thread::id> seen;
+    for (const int count : {3, 1, 5, 0, 2}) {
+        std::atomic<int> runs = 0;
+        {
+            const auto batch = pool.run(
+                [&] {
+                    ++runs;
+                    const std::lock_guard lock(mutex);
+                    seen.insert(std::this_thread::get_id());
+                    if (runs == 1) {
+                        throw std::runtime_error("a failing job");
+                    }
+                },
+                count);
+        }
+        EXPECT_EQ(runs, std::min(count, 3)) << count;
+    }
+    EXPECT_LE(seen.size(), 3u) << "the same three workers throughout";
+    EXPECT_EQ(seen.count(std::this_thread::get_id()), 0u);
+
+    const auto positions = testing::readFfo(ORVANTA_FFO_DIR "/fforum-1-19.obf");
+    TranspositionTable table(4 * kMiB);
+    SolveBudget budget;
+    budget.threads = 4;
+    budget.pool = &pool;
+    EXPECT_EQ(solve(positions.at(0).position, kMinScore, kMaxScore, table, budget).score,
+              positions.at(0).moves.front().score);
 }
 
 // FFO positions 1 to 7 (14 empties) on several threads, each from an empty table and then again
