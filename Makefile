@@ -49,15 +49,18 @@ bench:
 	./build-bench/engine_bench
 	bench/whole_program.py build-bench
 
-# Trains the evaluation from self-play (about half an hour on two cores) and rewrites the committed
-# weights file engine/eval_weights.bin. The work is kept in build-train/work: stopped, the same
-# command goes on where it was. TRAIN_ARGS=--scale=0.05 makes a quick trial run (with another
-# work folder, e.g. TRAIN_ARGS="--scale=0.05 --work=build-train/trial").
+# Trains the evaluation from self-play, then measures the selective search's cut statistics with
+# it (about four and a half hours on two cores), and rewrites the committed weights file
+# engine/eval_weights.bin and the statistics engine/probcut.txt. The work is kept in
+# build-train/work: stopped, the same command goes on where it was. TRAIN_ARGS=--cuts-only refits
+# the statistics alone; TRAIN_ARGS=--scale=0.05 makes a quick trial run (with another work
+# folder, e.g. TRAIN_ARGS="--scale=0.05 --work=build-train/trial").
 TRAIN_ARGS ?=
 train:
 	cmake --preset train
 	cmake --build --preset train --parallel 2 --target orvanta_train
-	./build-train/orvanta_train --out engine/eval_weights.bin --work build-train/work $(TRAIN_ARGS)
+	./build-train/orvanta_train --out engine/eval_weights.bin --cuts-out engine/probcut.txt \
+		--work build-train/work $(TRAIN_ARGS)
 
 # Builds the opening book from Orvanta's own deep searches (about 20 minutes of one core) and
 # rewrites the committed engine/book.bin; BOOK_ARGS passes options to orvanta_book, e.g.

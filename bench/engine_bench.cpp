@@ -5,8 +5,11 @@
 // one thread and then on --threads (default 2), with the ratio of the times.
 //   engine_bench [--depth N] [--runs N] [--table-mib N] [--ffo DIR|--no-ffo]
 //                [--search-depth N|--no-search] [--selectivity P] [--threads N]
+//                [--ffo-search FILE]
 // --selectivity searches the deeper run at that confidence (73, 87, 95, 98, 99 or 100 percent:
-// none) instead of the search's default.
+// none) instead of the search's default. --ffo-search FILE (only that) plays the search as a
+// level does on FFO positions solved from the start: without pruning, then at --selectivity,
+// which first searches selectively to the end; the times and whether the scores are exact.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -38,6 +41,7 @@ struct Options {
     int searchDepth = 12;  // 0: no search figures
     int threads = 2;       // the FFO positions again on this many threads (1: not again)
     engine::Selectivity selectivity = engine::SearchLimits{}.selectivity;
+    std::string ffoSearch;  // an FFO file for benchFfoSearch instead of everything else
 };
 
 double seconds(const std::function<void()>& work) {
@@ -124,6 +128,38 @@ std::optional<double> benchFfo(const std::string& path, engine::TranspositionTab
                 wrong == 0 ? "right" : "NOT right", total, static_cast<unsigned long long>(nodes),
                 static_cast<double>(nodes) / total / 1e6);
     return wrong == 0 ? std::optional(total) : std::nullopt;
+}
+
+// Every position of an FFO file through the search, solved exactly from the start, without
+// pruning and then at `selectivity` (a selective search to the end before the solve): the time
+// of each and whether every score is the exact one.
+bool benchFfoSearch(const std::string& path, engine::Selectivity selectivity) {
+    const auto positions = testing::readFfo(path);
+    engine::Search search(std::size_t{256} << 20);
+    bool right = !positions.empty();
+    double times[2] = {};
+    std::printf("%s through the search, exact from the start, 256 MiB table cleared each\n",
+                path.c_str());
+    int column = 0;
+    for (const engine::Selectivity cut : {engine::Selectivity::kNone, selectivity}) {
+        for (const testing::FfoPosition& p : positions) {
+            search.clear();
+            engine::SearchLimits limits;
+            limits.depth = 60;
+            limits.exactEmpties = 60;
+            limits.selectivity = cut;
+            engine::SearchResult r;
+            times[column] += seconds([&] { r = search.run(p.position, limits); });
+            const int expected = p.moves.empty() ? 999 : p.moves.front().score;
+            right = right && r.score == expected * engine::kScoreScale;
+        }
+        std::printf("  at %3d%% selectivity: %8.3f s\n",
+                    engine::kSelectivityPercent[static_cast<std::size_t>(cut)], times[column]);
+        ++column;
+    }
+    std::printf("  %.2fx the time without pruning, scores %s\n", times[1] / times[0],
+                right ? "all exact" : "NOT all exact");
+    return right;
 }
 
 // Fixed mid-game positions: every 97th position with 30 to 50 empties of seeded random games.
@@ -264,6 +300,8 @@ int main(int argc, char** argv) {
                 return 2;
             }
             options.selectivity = static_cast<orvanta::engine::Selectivity>(found - all.begin());
+        } else if (arg == "--ffo-search" && hasValue) {
+            options.ffoSearch = argv[++i];
         } else if (arg == "--no-search") {
             options.searchDepth = 0;
         } else if (arg == "--threads" && hasValue) {
@@ -271,10 +309,14 @@ int main(int argc, char** argv) {
         } else {
             std::fprintf(stderr,
                          "usage: %s [--depth N] [--runs N] [--table-mib N] [--ffo DIR|--no-ffo] "
-                         "[--search-depth N|--no-search] [--selectivity P] [--threads N]\n",
+                         "[--search-depth N|--no-search] [--selectivity P] [--threads N] "
+                         "[--ffo-search FILE]\n",
                          argv[0]);
             return 2;
         }
+    }
+    if (!options.ffoSearch.empty()) {
+        return orvanta::bench::benchFfoSearch(options.ffoSearch, options.selectivity) ? 0 : 1;
     }
     bool ok = options.depth < 0 || orvanta::bench::benchPerft(options);
     if (options.searchDepth > 0) {

@@ -9,9 +9,9 @@ namespace {
 
 // From gentle to strongest. Level 1 picks among nearly all moves by a one-ply look; the spread
 // narrows as the search deepens. The gentle levels search every move (their searches are too
-// shallow for forward pruning to matter); from level 6 on the search prunes, the strongest
-// levels boldly, which buys them far more depth for their nodes. Level 10 averages at most a second a move on a two-core
-// machine of 2026 (see the README's benchmark figures).
+// shallow for forward pruning to matter); from level 6 on the search prunes, and
+// level 10 boldly (at 73%, as NBoard's depths), which buys it more depth for its nodes. Level 10
+// averages at most half a second a move on a two-core machine of 2026 (see doc/benchmarks.md).
 using engine::Selectivity;
 constexpr std::array<Level, kMaxLevel> kLevels = {{
     {1, 0, 0, 3000, Selectivity::kNone},
@@ -23,7 +23,7 @@ constexpr std::array<Level, kMaxLevel> kLevels = {{
     {6, 14, 0, 0, Selectivity::k15},
     {9, 16, 1'000'000, 0, Selectivity::k15},
     {12, 18, 3'000'000, 0, Selectivity::k15},
-    {30, 21, 7'000'000, 0, Selectivity::k15},
+    {30, 21, 7'000'000, 0, Selectivity::k11},
 }};
 
 constexpr std::array<const char*, kMaxLevel + 1> kNames = {
