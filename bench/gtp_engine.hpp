@@ -6,15 +6,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "bench/gtp_clock.hpp"
 #include "engine/game_state.hpp"
 #include "engine/search.hpp"
 
@@ -133,8 +136,10 @@ struct Side {
 
 // Plays one game from `opening` between engines[0] (black when aIsBlack, else white) and
 // engines[1]; returns the final disc difference for engines[0]. Throws on an illegal move.
+// A side with a clock (clocks[i], given with time_settings beforehand) is told its time left
+// before each move.
 inline int playGame(GtpEngine* engines[2], const std::vector<int>& opening, bool aIsBlack,
-                    Side sides[2]) {
+                    Side sides[2], std::optional<GtpClock> clocks[2] = nullptr) {
     using Clock = std::chrono::steady_clock;
     GameState game;
     for (int i = 0; i < 2; ++i) {
@@ -155,9 +160,18 @@ inline int playGame(GtpEngine* engines[2], const std::vector<int>& opening, bool
         }
         const Colour mover = game.toMove();
         const int index = (mover == Colour::kBlack) == aIsBlack ? 0 : 1;
+        std::optional<GtpClock>* clock =
+            clocks != nullptr && clocks[index] ? &clocks[index] : nullptr;
+        if (clock != nullptr) {
+            engines[index]->ask("time_left " + colourName(mover) + " " + (*clock)->left());
+        }
         const auto start = Clock::now();
         const std::string answer = engines[index]->ask("genmove " + colourName(mover));
-        sides[index].seconds += std::chrono::duration<double>(Clock::now() - start).count();
+        const double spent = std::chrono::duration<double>(Clock::now() - start).count();
+        sides[index].seconds += spent;
+        if (clock != nullptr) {
+            (*clock)->spend(spent);
+        }
         ++sides[index].moves;
         const auto move = parseSquare(answer);
         if (!move || game.play(*move) != MoveError::kNone) {

@@ -14,11 +14,11 @@
 // `time_settings 0 SECONDS 1`, SECONDS a move, and one game is played at a time by default,
 // else two. --candidate-clock and --reference-clock give one side `time_settings M B S` instead
 // (whole seconds: "0 1 2" is a second for every two moves); the other keeps --time, or its own
-// budget. With --log, every finished pair is added to FILE, and a FILE of the same match
-// already there is resumed: its pairs count and their openings are not played again (a match of
-// many hours can be stopped and taken up later; pin both commands to built revisions).
-// Exit status: 0 decided or played out, 1 an engine failed (or too few openings to make), 2 bad
-// arguments or log.
+// budget. A side with a clock is told `time_left` before each of its moves, as a GUI does. With
+// --log, every finished pair is added to FILE, and a FILE of the same match already there is
+// resumed: its pairs count and their openings are not played again (a match of many hours can be
+// stopped and taken up later; pin both commands to built revisions). Exit status: 0 decided or
+// played out, 1 an engine failed (or too few openings to make), 2 bad arguments or log.
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -266,13 +266,15 @@ class Match {
                 Side sides[2];
                 int discs[2];
                 for (int game = 0; game < 2; ++game) {
+                    std::optional<GtpClock> clocks[2];
                     for (int side = 0; side < 2; ++side) {
                         if (!options_.clocks[side].empty()) {
                             engines[side]->ask("time_settings " + options_.clocks[side]);
+                            clocks[side] = GtpClock::parse(options_.clocks[side]);
                         }
                     }
                     discs[game] = playGame(engines, openings_[static_cast<std::size_t>(index)],
-                                           game == 0, sides);
+                                           game == 0, sides, clocks);
                 }
                 record(index, discs, sides);
             }
