@@ -2,6 +2,7 @@
 
 // What the match tools share: a GTP engine behind pipes, random balanced openings, and one game
 // refereed on the engine's own rules. POSIX only (fork, pipes), like the tools.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -36,7 +37,9 @@ class GtpEngine {
         }
         int toChild[2];
         int fromChild[2];
-        if (args.empty() || pipe(toChild) != 0 || pipe(fromChild) != 0) {
+        // Close-on-exec, so that an engine started later does not hold this one's pipes open:
+        // an engine must see the end of its input when its own match goes.
+        if (args.empty() || pipe2(toChild, O_CLOEXEC) != 0 || pipe2(fromChild, O_CLOEXEC) != 0) {
             throw std::runtime_error("cannot start " + command);
         }
         pid_ = fork();
