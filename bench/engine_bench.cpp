@@ -2,7 +2,8 @@
 // baseline in the same run; the evaluation's speed; the mid-game search against plain alpha-beta
 // at equal depth, then alone deeper (its node counts are a signature: a change that should not
 // alter the search must not change them); and the time to solve every FFO position exactly, on
-// one thread and then on --threads (default 2), with the ratio of the times.
+// one thread and then on --threads (default 2), with the ratio of the times (the deeper search
+// too).
 //   engine_bench [--depth N] [--runs N] [--table-mib N] [--ffo DIR|--no-ffo]
 //                [--search-depth N|--no-search] [--selectivity P] [--threads N]
 //                [--ffo-search FILE]
@@ -217,7 +218,7 @@ void benchEvaluation() {
 // The search against plain alpha-beta (same evaluation, no table, no ordering) at equal depth,
 // then the search alone at `depth`: nodes, time and nodes a second over fixed positions, each
 // with a cleared 16 MiB table.
-void benchSearch(int depth, engine::Selectivity selectivity) {
+void benchSearch(int depth, engine::Selectivity selectivity, int threads) {
     const auto positions = midgamePositions();
     const engine::EvalWeights weights = engine::builtinWeights();
     testing::PlainSearch plain([&weights](engine::Bitboard p, engine::Bitboard o) {
@@ -265,10 +266,25 @@ void benchSearch(int depth, engine::Selectivity selectivity) {
     line("search", kPlainDepth, runSearch(kPlainDepth, engine::SearchLimits{}.selectivity), base);
     const Total deep = runSearch(depth, selectivity);
     line("search", depth, deep, {});
-    std::printf("  at %d%% selectivity: %.3f s and %.2f M nodes a position on average\n",
-                engine::kSelectivityPercent[static_cast<std::size_t>(selectivity)],
-                deep.time / static_cast<double>(positions.size()),
-                static_cast<double>(deep.nodes) / 1e6 / static_cast<double>(positions.size()));
+    const auto average = [&](const Total& t, int on) {
+        std::printf(
+            "  at %d%% selectivity on %d thread%s: %.3f s and %.2f M nodes a position on "
+            "average\n",
+            engine::kSelectivityPercent[static_cast<std::size_t>(selectivity)], on,
+            on == 1 ? "" : "s", t.time / static_cast<double>(positions.size()),
+            static_cast<double>(t.nodes) / 1e6 / static_cast<double>(positions.size()));
+    };
+    average(deep, 1);
+    if (threads > 1) {
+        search.setThreads(threads);
+        const Total more = runSearch(depth, selectivity);
+        line("search", depth, more, {});
+        average(more, threads);
+        std::printf("  %d threads: %.2fx the time of one, %.2fx the nodes\n", threads,
+                    more.time / deep.time,
+                    static_cast<double>(more.nodes) / static_cast<double>(deep.nodes));
+        search.setThreads(1);
+    }
 }
 
 }  // namespace
@@ -321,7 +337,7 @@ int main(int argc, char** argv) {
     bool ok = options.depth < 0 || orvanta::bench::benchPerft(options);
     if (options.searchDepth > 0) {
         orvanta::bench::benchEvaluation();
-        orvanta::bench::benchSearch(options.searchDepth, options.selectivity);
+        orvanta::bench::benchSearch(options.searchDepth, options.selectivity, options.threads);
     }
     if (!options.ffo.empty()) {
         orvanta::engine::TranspositionTable table(options.tableMiB << 20);
