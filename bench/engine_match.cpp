@@ -192,7 +192,7 @@ int main(int argc, char** argv) {
     std::string error;
     const auto openings = readOpenings(openingsPath, error);
     if (!a || !b || argc % 2 == 0 || pairs < 1 || concurrency < 1 || first < 1 || !openings ||
-        static_cast<std::size_t>(first - 1 + pairs) > openings->size()) {
+        static_cast<std::size_t>(first) - 1 + static_cast<std::size_t>(pairs) > openings->size()) {
         std::fprintf(stderr,
                      "usage: %s --a SPEC --b SPEC [--pairs N] [--concurrency N] "
                      "[--openings FILE] [--first N] %s\n",
@@ -208,14 +208,15 @@ int main(int argc, char** argv) {
     std::atomic<int> next{0};
     const auto work = [&] {
         for (int p = next++; p < pairs; p = next++) {
-            const auto& opening = (*openings)[static_cast<std::size_t>(first - 1 + p)];
+            const auto& opening =
+                (*openings)[static_cast<std::size_t>(first) - 1 + static_cast<std::size_t>(p)];
             const Side* sides[2] = {&*a, &*b};
             Tally local[2];
             const int g1 = playGame(opening, sides, true, local);
             const int g2 = playGame(opening, sides, false, local);
             const auto points = [](int d) { return d > 0 ? 2 : d == 0 ? 1 : 0; };
             const std::lock_guard lock(mutex);
-            ++counts[static_cast<std::size_t>(points(g1) + points(g2))];
+            ++counts[static_cast<std::size_t>(points(g1)) + static_cast<std::size_t>(points(g2))];
             discs += g1 + g2;
             for (int i = 0; i < 2; ++i) {
                 tallies[i].seconds += local[i].seconds;
@@ -232,6 +233,7 @@ int main(int argc, char** argv) {
         }
     };
     std::vector<std::thread> threads;
+    threads.reserve(static_cast<std::size_t>(concurrency));
     for (int t = 0; t < concurrency; ++t) {
         threads.emplace_back(work);
     }

@@ -114,7 +114,7 @@ int run(int argc, char** argv) {
         limits.depth = depth;
         limits.selectivity = selectivity;
         const auto start = std::chrono::steady_clock::now();
-        const engine::SearchResult r = search.run(p, limits);
+        engine::SearchResult r = search.run(p, limits);
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         return r;
     };

@@ -92,7 +92,8 @@ std::optional<Options> parse(int argc, char** argv, std::string& error) {
             std::string rest;
             if (!(words >> m >> b >> stones) || (words >> rest) || m < 0 || b < 0 || stones < 0 ||
                 m > 1000000 || b > 1000000 || stones > 1000 || m + b == 0) {
-                error = "bad value for " + flag + ": " + value + " (MAIN BYO-YOMI STONES)";
+                error = "bad value for ";
+                error.append(flag).append(": ").append(value).append(" (MAIN BYO-YOMI STONES)");
                 return std::nullopt;
             }
             o.clocks[flag == "--candidate-clock" ? 0 : 1] =

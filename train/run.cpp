@@ -378,7 +378,7 @@ std::vector<unsigned char> withTempo(const std::vector<unsigned char>& fitted,
         }
     }
     std::printf("\n");
-    const auto adjusted = weightBytes(values);
+    auto adjusted = weightBytes(values);
     std::printf("the evaluation after it\n");
     printEvalErrors(evalErrors(engine::EvalWeights(adjusted), samples));
     return adjusted;
