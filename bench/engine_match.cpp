@@ -3,12 +3,12 @@
 // side with both colours; the Elo difference with its 95% interval and the log-likelihood
 // ratio of H1 +10 against H0 0 as the games come in.
 //
-// Usage: engine_match --a SPEC --b SPEC [--pairs N] [--concurrency N] [--openings FILE]
+// Usage: engine_match --a SETTINGS --b SETTINGS [--pairs N] [--concurrency N] [--openings FILE]
 //                     [--first N]
-// A SPEC is comma-separated settings: depth=D, exact=E (empties solved exactly), nodes=N,
+// A SETTINGS is comma-separated settings: depth=D, exact=E (empties solved exactly), nodes=N,
 // sel=P (selectivity 73, 87, 95, 98, 99 or 100), ms=T (a clock of T milliseconds a move: no
 // iteration begins after half of it, none goes on past it), threads=T. Openings FILE (default
-// bench/openings.txt) from its N-th (default 1). weights=FILE and cuts=FILE in a SPEC search
+// bench/openings.txt) from its N-th (default 1). weights=FILE and cuts=FILE in a SETTINGS search
 // with those files instead of the built-in ones (both together).
 #include <atomic>
 #include <chrono>
@@ -52,11 +52,11 @@ std::optional<std::vector<unsigned char>> readBytes(const std::string& path) {
     return std::vector<unsigned char>{std::istreambuf_iterator<char>(file), {}};
 }
 
-std::optional<Side> parseSide(const std::string& spec) {
+std::optional<Side> parseSide(const std::string& settings) {
     Side side;
-    side.text = spec;
+    side.text = settings;
     side.limits.depth = 60;
-    std::istringstream in(spec);
+    std::istringstream in(settings);
     for (std::string item; std::getline(in, item, ',');) {
         const auto equals = item.find('=');
         if (equals == std::string::npos) {
@@ -194,7 +194,7 @@ int main(int argc, char** argv) {
     if (!a || !b || argc % 2 == 0 || pairs < 1 || concurrency < 1 || first < 1 || !openings ||
         static_cast<std::size_t>(first) - 1 + static_cast<std::size_t>(pairs) > openings->size()) {
         std::fprintf(stderr,
-                     "usage: %s --a SPEC --b SPEC [--pairs N] [--concurrency N] "
+                     "usage: %s --a SETTINGS --b SETTINGS [--pairs N] [--concurrency N] "
                      "[--openings FILE] [--first N] %s\n",
                      argv[0], error.c_str());
         return 2;
