@@ -216,7 +216,11 @@ class Midgame {
         if (const auto cut = probe(player, opponent, depth, alpha, alpha + 1, hashMove)) {
             return *cut;
         }
-        // 3. ProbCut: a shallow search that ends far outside the window settles the node.
+        // 3. A child's bound in the table that settles the node; then ProbCut: a shallow search
+        //    that ends far outside the window settles it.
+        if (const auto cut = transposedCut(player, opponent, depth, alpha)) {
+            return *cut;
+        }
         if (const auto cut = probCut(player, opponent, state, depth, alpha)) {
             return *cut;
         }
@@ -250,6 +254,34 @@ class Midgame {
     }
 
   private:
+    // Enhanced transposition cutoff: a child whose score the table bounds below -alpha proves
+    // the node beats alpha without a search. Only deep nodes, where a cut saves more than the
+    // probes cost.
+    static constexpr int kTransposedCutDepth = 6;
+    std::optional<int> transposedCut(Bitboard player, Bitboard opponent, int depth, int alpha) {
+        if (depth < kTransposedCutDepth) {
+            return std::nullopt;
+        }
+        for (Bitboard moves = Rules::moves(player, opponent); moves != 0; moves &= moves - 1) {
+            const int square = firstSquare(moves);
+            const Bitboard flipped = Rules::flips(player, opponent, square);
+            const auto known = table_.probe(opponent ^ flipped, player ^ flipped ^ bit(square));
+            if (!known) {
+                continue;
+            }
+            int upper = known->upper;
+            if (known->depth == TranspositionTable::kSolvedDepth) {
+                upper *= kScoreScale;
+            } else if (known->depth < depth - 1) {
+                continue;
+            }
+            if (-upper > alpha) {
+                return -upper;
+            }
+        }
+        return std::nullopt;
+    }
+
     // Multi-ProbCut: the model of the node's stage and depth (or, searched to the end, of its
     // empties) predicts its score from a shallow search; a prediction the selectivity's
     // confidence times the model's error beyond the window settles the node. The shallow search's
@@ -284,7 +316,6 @@ class Midgame {
     // Ordering: below kSortDepth by square value and the opponent's replies; from there on by
     // a shallow search of each child, deeper for deeper nodes.
     static constexpr int kSortDepth = 3;
-    static constexpr int kHashMoveValue = 1 << 28;
     static constexpr int kReplyWeight = 8;
     // The stop predicate is polled once every kPollInterval nodes.
     static constexpr std::uint64_t kPollInterval = 1024;
@@ -299,39 +330,68 @@ class Midgame {
         int value;
     };
 
+    // The moves of a node, best first. The table's move, when there is one, comes out first
+    // without the others being valued: it often cuts the node, and then the shallow searches
+    // that order the rest would be wasted.
     class MoveList {
       public:
         MoveList(Midgame& search, Bitboard player, Bitboard opponent, const EvalState& state,
-                 int depth, int hashMove) {
+                 int depth, int hashMove)
+            : search_(search), player_(player), opponent_(opponent), state_(state), depth_(depth) {
             for (Bitboard moves = Rules::moves(player, opponent); moves != 0; moves &= moves - 1) {
                 Candidate& c = items_[size_++];
                 c.square = firstSquare(moves);
                 c.flipped = Rules::flips(player, opponent, c.square);
+                c.value = 0;
                 if (c.square == hashMove) {
-                    c.value = kHashMoveValue;
-                    continue;
+                    std::swap(c, items_[0]);
+                    hashFirst_ = true;
                 }
-                const Bitboard p = opponent ^ c.flipped;
-                const Bitboard o = player ^ c.flipped ^ bit(c.square);
-                if (depth < kSortDepth) {
+            }
+        }
+        const Candidate* next() {
+            if (hashFirst_ && taken_ == 0) {
+                return &items_[taken_++];
+            }
+            value();
+            return takeBest(items_, size_, taken_);
+        }
+        bool empty() const { return taken_ == size_; }
+        // Values the moves not yet taken, so that other threads may take them (next() then
+        // searches nothing).
+        void value() {
+            if (valued_) {
+                return;
+            }
+            valued_ = true;
+            for (std::size_t i = taken_; i < size_; ++i) {
+                Candidate& c = items_[i];
+                const Bitboard p = opponent_ ^ c.flipped;
+                const Bitboard o = player_ ^ c.flipped ^ bit(c.square);
+                if (depth_ < kSortDepth) {
                     const Bitboard replies = Rules::moves(p, o);
                     c.value = kSquareValue[static_cast<std::size_t>(c.square)] -
                               kReplyWeight * (popcount(replies) + popcount(replies & kCorners));
                 } else {
-                    c.value =
-                        -search.shallow(p, o, state.after(c.square, c.flipped), sortDepth(depth));
+                    c.value = -search_.shallow(p, o, state_.after(c.square, c.flipped),
+                                               sortDepth(depth_));
                 }
             }
         }
-        const Candidate* next() { return takeBest(items_, size_, taken_); }
-        bool empty() const { return taken_ == size_; }
 
       private:
-        static int sortDepth(int depth) { return depth >= 9 ? 2 : depth >= 6 ? 1 : 0; }
+        static int sortDepth(int depth) { return depth >= 12 ? 2 : depth >= 6 ? 1 : 0; }
 
+        Midgame& search_;
+        Bitboard player_;
+        Bitboard opponent_;
+        const EvalState& state_;
+        int depth_;
         std::array<Candidate, kMaxMoves> items_;
         std::size_t size_ = 0;
         std::size_t taken_ = 0;
+        bool hashFirst_ = false;
+        bool valued_ = false;
     };
 
     // Nodes from this depth on may share their moves with idle threads: below, a move's search
@@ -403,8 +463,12 @@ class Midgame {
     using Brothers = detail::Brothers<Midgame, SplitPoint>;
     friend Brothers;
 
-    bool shouldSplit(int depth, const MoveList& list) const {
-        return depth >= kSplitDepth && !list.empty() && brothers_.helperIdle();
+    bool shouldSplit(int depth, MoveList& list) {
+        if (depth < kSplitDepth || list.empty() || !brothers_.helperIdle()) {
+            return false;
+        }
+        list.value();
+        return true;
     }
 
     // One move of a split point, searched as the node's own loop would.
