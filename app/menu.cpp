@@ -19,11 +19,11 @@ using platform::console;
 // Every character beyond ASCII that the program writes. A terminal gets its own character set
 // only when that set can show all of them; the session tests check that the list is complete.
 constexpr std::string_view kRepertoire =
-    "─│┌┐└┘├┤┬┴┼○●　、！（）？･"
-    "あいえおかがきくけこさしすせそたちってでとどなにのはへまみめやらりるわをん"
+    "─│┃┌┐└┘├┤┬┴┼○◎●　、。！（）？･"
+    "あいうえおかがきくけこさしじすせそたちってでとどなにのはへまみめもやらりるれわをん"
     "イクゲコサジスタッテデトドニバヒピベムメモュョルレン・ー"
-    "一下了人任位作使例価個先全出分切初前動勝升合善回報場失始対局差常引強後悪情成戦戻"
-    "所手打振推損攻数新日明昔更最果番白目相石示移終結置者自良葉行表見言計評説読込返通"
+    "一下了人付任位作使例価個先全出分切初前動勝升合同善回報場外失始対局差常引強後悪情成戦戻"
+    "所手打挟振推損攻数新日明昔更最果番白盤目相石示移空答終結置者自良葉行表見言計評説読込返通"
     "選開順黒";
 
 constexpr std::chrono::milliseconds kPause(1000);
@@ -96,6 +96,9 @@ std::optional<int> askNumber(std::string_view prompt, int low, int high, int giv
         if (number && *number >= low && *number <= high) {
             return *number;
         }
+        console().line(" " + std::to_string(low) + " から " + std::to_string(high) +
+                           " までの数で答えて下さい（空の行なら " + std::to_string(given) + "）",
+                       2);
     }
 }
 

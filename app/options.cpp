@@ -383,6 +383,11 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
     return options;
 }
 
+bool isOption(std::string_view name) {
+    return std::any_of(kOptionTable.begin(), kOptionTable.end(),
+                       [name](const OptionInfo& s) { return name == s.name; });
+}
+
 bool allowedInConfig(std::string_view name) {
     return std::any_of(kOptionTable.begin(), kOptionTable.end(),
                        [name](const OptionInfo& s) { return s.game && name == s.name; });

@@ -88,6 +88,8 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
 // that ask for something else (help, version, GTP, the analysis commands). `name` is the option's
 // whole long name.
 bool allowedInConfig(std::string_view name);
+// Whether `name` is the whole long name of any option.
+bool isOption(std::string_view name);
 
 // The --help text: how to call the program and every option, one line each.
 std::string usage();

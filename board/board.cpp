@@ -45,6 +45,7 @@ void Board::reset() {
     set(4, 4, kWhite);
     set(5, 5, kWhite);
     flags_.fill(false);
+    lastMove_.reset();
 }
 
 void Board::scan(std::int32_t x, std::int32_t y, std::int32_t colour) {
@@ -124,6 +125,7 @@ bool Board::hasMove(std::int32_t colour) {
 void Board::place(std::int32_t x, std::int32_t y, std::int32_t colour) {
     const std::int32_t other = opponent(colour);
     set(x, y, colour);
+    lastMove_ = Point(x, y);
     for (std::size_t i = 0; i < kDirections; ++i) {
         if (!flags_[i]) {
             continue;
@@ -152,20 +154,35 @@ Board& Board::copyFrom(const Board& other) {
         }
     }
     flags_ = other.flags_;
+    lastMove_ = other.lastMove_;
     return *this;
 }
 
-void Board::print(std::uint64_t marks) const {
+void Board::print() const {
+    print(Marks{});
+}
+
+void Board::print(const Marks& marks) const {
+    const auto marked = [](std::uint64_t set, std::int32_t x, std::int32_t y) {
+        return (set >> ((y - 1) * 8 + x - 1) & 1) != 0;
+    };
+    // The last move's square, or one off the board.
+    const Point last = marks.lastMove && lastMove_ ? *lastMove_ : Point(-1, -1);
     console().line("    a    b   c   d   e   f   g   h  ");
     console().line("  ┌─┬─┬─┬─┬─┬─┬─┬─┐");
     for (std::int32_t y = 1; y <= 8; ++y) {
+        // The line left of column x, heavy beside the last move.
+        const auto edge = [&](std::int32_t x) {
+            const bool beside = last.getY() == y && (last.getX() == x || last.getX() == x - 1);
+            return beside ? "┃" : "│";
+        };
         std::string row(" ");
         row += std::to_string(y);
         for (std::int32_t x = 1; x <= 8; ++x) {
-            row += "│";
+            row += edge(x);
             switch (get(x, y)) {
                 case kEmpty:
-                    row += (marks >> ((y - 1) * 8 + x - 1) & 1) != 0 ? "・" : "　";
+                    row += marked(marks.best, x, y) ? "◎" : marked(marks.legal, x, y) ? "・" : "　";
                     break;
                 case kBlack:
                     row += "●";
@@ -177,7 +194,7 @@ void Board::print(std::uint64_t marks) const {
                     break;
             }
         }
-        row += "│";
+        row += edge(9);
         console().line(row);
         if (y != 8) {
             console().line("  ├─┼─┼─┼─┼─┼─┼─┼─┤");

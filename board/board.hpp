@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "board/point.hpp"
@@ -56,9 +57,19 @@ class Board {
     // Copies the 64 squares and the flags; the frame is the same on every board.
     Board& copyFrom(const Board& other);
 
-    // Draws the board as 18 lines of text; an empty square whose bit (y - 1) * 8 + x - 1 is set
-    // in `marks` shows a dot (player mode marks the legal moves so).
-    void print(std::uint64_t marks = 0) const;
+    // The square of the last `place` since `reset`, unless set otherwise (a game taken back).
+    std::optional<Point> lastMove() const { return lastMove_; }
+    void setLastMove(std::optional<Point> square) { lastMove_ = square; }
+
+    // What a drawing marks: empty squares by their bits (y - 1) * 8 + x - 1, and the last move.
+    struct Marks {
+        std::uint64_t legal = 0;  // a dot (player mode marks the legal moves so)
+        std::uint64_t best = 0;   // a double circle (the hint's best moves), before a dot
+        bool lastMove = false;    // heavy lines left and right of the last move's disc
+    };
+    // Draws the board as 18 lines of text.
+    void print(const Marks& marks) const;
+    void print() const;
 
     static const std::array<Point, kDirections>& directions();
 
@@ -69,6 +80,7 @@ class Board {
 
     std::array<std::int32_t, 100> cells_{};
     std::array<bool, kDirections> flags_{};
+    std::optional<Point> lastMove_;
 };
 
 }  // namespace orvanta

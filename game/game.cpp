@@ -140,7 +140,7 @@ void Game::play() {
         board_.place(move, side_);
         history_.add(move, side_);
         moves_.push_back({side_, move});
-        board_.print();
+        board_.print({.lastMove = coach_});
         console().endLine();
         console().write(" ", squareName(move), "に置きました");
         console().endLine(2);
@@ -207,6 +207,9 @@ void Game::replay() {
         }
     }
     setCells(board_, state.position());
+    board_.setLastMove(history_.size() == 0
+                           ? std::nullopt
+                           : std::optional<Point>(history_.point(history_.size() - 1)));
 }
 
 void Game::keepRecord(std::optional<int> margin) {

@@ -10,9 +10,9 @@ namespace orvanta::platform {
 namespace {
 
 // Every ambiguous-width character the program writes: the box-drawing lines of the board and the
-// headings, and the two stones. Sorted.
-constexpr std::array<char32_t, 13> kAmbiguous = {
-    U'─', U'│', U'┌', U'┐', U'└', U'┘', U'├', U'┤', U'┬', U'┴', U'┼', U'○', U'●',
+// headings, the heavy line that marks the last move, the two stones and the hint's mark. Sorted.
+constexpr std::array<char32_t, 15> kAmbiguous = {
+    U'─', U'│', U'┃', U'┌', U'┐', U'└', U'┘', U'├', U'┤', U'┬', U'┴', U'┼', U'○', U'◎', U'●',
 };
 static_assert(std::is_sorted(kAmbiguous.begin(), kAmbiguous.end()));
 

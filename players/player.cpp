@@ -30,12 +30,13 @@ std::string discs(const MoveScore& scored) {
 
 void showHelp() {
     auto& console = platform::console();
-    console.line(" f5 などの升目 : そこに打ちます（・の升目に打てます）");
-    console.line(" hint          : 打てる手とその評価（石差）を良い順に示します");
+    console.line(" f5 などの升目 : そこに打ちます（・の升目に打てます。F5 でも同じ）");
+    console.line(" hint          : 打てる手とその評価（石差）を良い順に示し、最善手に◎を付けます");
     console.line(" undo          : 自分の最後の手と、その後の相手の手を戻します");
     console.line(" auto, p       : この一手をコンピュータに任せます");
     console.line(" out           : 対局をやめます");
-    console.line(" help          : この説明を出します", 2);
+    console.line(" help          : この説明を出します");
+    console.line(" ┃●┃ の石      : 最後に打たれた手です", 2);
 }
 
 }  // namespace
@@ -78,15 +79,34 @@ Point Player::select(Board& board, std::int32_t colour) {
     }
 }
 
+namespace {
+
+// A word such as "a9", "i5" or "a10": a letter and a number, a square's shape but not on the
+// board. Longer words are not taken for squares.
+bool looksLikeSquare(std::string_view word) {
+    constexpr std::size_t kLongest = 3;
+    return word.size() >= 2 && word.size() <= kLongest && word[0] >= 'a' && word[0] <= 'z' &&
+           std::all_of(word.begin() + 1, word.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string lowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    return text;
+}
+
+}  // namespace
+
 Point Player::coachedSelect(Board& board, std::int32_t colour) {
     auto& console = platform::console();
-    board.print(legalSquares(board, colour));
+    board.print({.legal = legalSquares(board, colour), .lastMove = true});
     console.endLine();
     Point answer(0, 0);
     for (;;) {
-        console.write(colour == kBlack ? " ●黒の番 (黒石 = " : " ○白の番 (黒石 = ",
-                      board.count(kBlack), ", 白石 = ", board.count(kWhite),
-                      ") どこに置きますか？(例:f5 / hint / undo / help) -> ");
+        console.write(colour == kBlack ? " ●黒の番 (黒石 " : " ○白の番 (黒石 ", board.count(kBlack),
+                      ", 白石 ", board.count(kWhite),
+                      ") どこに置きますか？(f5, hint, undo, help) -> ");
         const auto word = console.readWord();
         console.endLine();
         if (const auto chosen = choiceOf(word, board, colour)) {
@@ -103,11 +123,20 @@ Point Player::coachedSelect(Board& board, std::int32_t colour) {
             showHelp();
             continue;
         }
-        if (answer.parse(word->bytes)) {
+        // Squares in either case: "F5" is f5.
+        const std::string lower = word->truncated ? std::string() : lowerCase(word->bytes);
+        if (answer.parse(lower)) {
             if (board.canPlace(answer, colour)) {
                 return answer;
             }
-            console.line(" そこには置けません", 2);
+            console.line(board.get(answer) != kEmpty
+                             ? " " + squareName(answer) + " にはもう石があります"
+                             : " " + squareName(answer) + " に置いても相手の石を挟めません",
+                         2);
+            continue;
+        }
+        if (looksLikeSquare(lower)) {
+            console.line(" " + lower + " は盤の外です（升目は a1 から h8 まで）", 2);
             continue;
         }
         console.line(" 使える言葉 : f5 などの升目, hint, undo, auto, p, out, help", 2);
@@ -119,7 +148,18 @@ void Player::showHint(const Board& board, std::int32_t colour) {
     const auto scores = scoreMoves(*search_, positionOf(board, colour), adviceLevel(level_));
     const bool exact = std::all_of(scores.begin(), scores.end(),
                                    [](const MoveScore& scored) { return scored.exact; });
-    console.line(exact ? " ヒント（良い順、読み切った石差）:" : " ヒント（良い順、石差の見込み）:");
+    // The board again, the best moves (all that share the best score) marked.
+    std::uint64_t best = 0;
+    for (const MoveScore& scored : scores) {
+        if (scored.score == scores.front().score) {
+            const Point square = pointOf(scored.move);
+            best |= std::uint64_t{1} << ((square.getY() - 1) * 8 + square.getX() - 1);
+        }
+    }
+    board.print({.legal = legalSquares(board, colour), .best = best, .lastMove = true});
+    console.endLine();
+    console.line(exact ? " ヒント（良い順、読み切った石差、◎が最善）:"
+                       : " ヒント（良い順、石差の見込み、◎が最善）:");
     std::string line;
     for (std::size_t i = 0; i < scores.size(); ++i) {
         line += line.empty() ? " " : ", ";

@@ -13,10 +13,12 @@ namespace orvanta {
 // is tested and returned when legal; "auto" or "p" hands this one move to the computer of the
 // given level (from its book too); "out", or the end of input, returns the quit point (0, 0).
 //
-// In player mode (`coach`) the board marks the legal squares, the prompt names the colour to
-// move and the disc counts, and three more words are known: "hint" lists every legal move with
-// the engine's score, best first; "undo" returns kUndoPoint, for the game to take moves back;
-// "help" explains the words. Any other word gets one line naming the words.
+// In player mode (`coach`) the board marks the legal squares and frames the last move, the
+// prompt names the colour to move and the disc counts, and three more words are known: "hint"
+// marks the best moves on the board and lists every legal move with the engine's score, best
+// first; "undo" returns kUndoPoint, for the game to take moves back; "help" explains the words.
+// Squares are read in either case; a square refused gets the reason (off the board, taken,
+// turns nothing), and any other word one line naming the words.
 class Player final : public Turn {
   public:
     explicit Player(int level = 0, engine::Search* search = nullptr, bool coach = false,

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 
 #include "app/choices.hpp"
 #include "app/config.hpp"
@@ -22,33 +23,39 @@ using testing::Rows;
 using testing::sessionFile;
 
 // A move prompt of player mode: the colour to move and the board drawn last before it, with
-// the marked squares as a separate set of rows ('*' marked, '.' not).
+// the marked squares as a separate set of rows ('*' a dot or the hint's double circle, '.' not)
+// and the squares framed by heavy lines (the last move) as '#'.
 struct Prompt {
     std::int32_t colour;
     Rows cells;
     Rows marks;
+    Rows framed;
 };
 
 std::vector<Prompt> promptsOf(const std::string& screen) {
     std::vector<Prompt> prompts;
-    Rows cells(8), marks(8);
+    Rows cells(8), marks(8), framed(8);
+    const auto isEdge = [](std::string_view text) { return text == "│" || text == "┃"; };
     std::size_t start = 0;
     for (std::size_t end; (end = screen.find('\n', start)) != std::string::npos; start = end + 1) {
         const std::string line = screen.substr(start, end - start);
         if (line.size() > 3 && line[0] == ' ' && line[1] >= '1' && line[1] <= '8' &&
-            line.substr(2, 3) == "│") {
+            isEdge(line.substr(2, 3))) {
             const auto row = static_cast<std::size_t>(line[1] - '1');
             cells[row].clear();
             marks[row].clear();
-            for (std::size_t at = 2; line.compare(at, 3, "│") == 0 && at + 3 < line.size();) {
+            framed[row].clear();
+            for (std::size_t at = 2; isEdge(line.substr(at, 3)) && at + 3 < line.size();) {
                 const std::string cell = line.substr(at + 3, 3);
                 cells[row] += cell == "●" ? 'B' : cell == "○" ? 'W' : '.';
-                marks[row] += cell == "・" ? '*' : '.';
+                marks[row] += cell == "・" || cell == "◎" ? '*' : '.';
+                const bool heavy = line.substr(at, 3) == "┃" && line.substr(at + 6, 3) == "┃";
+                framed[row] += heavy ? '#' : '.';
                 at += 6;
             }
         }
-        if (line.find("どこに置きますか？(例:f5 / hint") != std::string::npos) {
-            prompts.push_back({line.starts_with(" ●黒") ? kBlack : kWhite, cells, marks});
+        if (line.find("どこに置きますか？(f5, hint") != std::string::npos) {
+            prompts.push_back({line.starts_with(" ●黒") ? kBlack : kWhite, cells, marks, framed});
         }
     }
     return prompts;
@@ -75,6 +82,19 @@ TEST(PlayerMode, TheMarksAreTheLegalMovesAtEveryPromptAndUndoRestoresEarlierBoar
         for (std::size_t i = 0; i < prompts.size(); ++i) {
             EXPECT_EQ(prompts[i].marks, legalRows(prompts[i].cells, prompts[i].colour))
                 << name << ", prompt " << i;
+            // The last move framed, one square with a disc on it; none at the start.
+            const std::string framed =
+                std::accumulate(prompts[i].framed.begin(), prompts[i].framed.end(), std::string());
+            const std::string cells =
+                std::accumulate(prompts[i].cells.begin(), prompts[i].cells.end(), std::string());
+            const auto at = framed.find('#');
+            if (cells == std::string(27, '.') + "WB......BW" + std::string(27, '.')) {
+                EXPECT_EQ(at, std::string::npos) << name << ", prompt " << i;
+            } else {
+                ASSERT_NE(at, std::string::npos) << name << ", prompt " << i;
+                EXPECT_NE(cells[at], '.') << name << ", prompt " << i;
+                EXPECT_EQ(framed.find('#', at + 1), std::string::npos) << name << ", prompt " << i;
+            }
         }
     }
     // White's words: hint, auto, auto, hint, undo, undo, ... Each undo takes back white's move
@@ -99,21 +119,30 @@ TEST(PlayerMode, TheListingAndTheRecordKeepTheGameAsFinallyPlayed) {
 }
 
 TEST(RealProgramPlayerMode, AGameOnATerminalIsTheTranscriptsGameInTheTerminalsCharacterSet) {
-    std::string screen = sessionFile("coach_white_level_3.out");
-    for (auto at = screen.find("{pause"); at != std::string::npos; at = screen.find("{pause")) {
-        screen.erase(at, screen.find('}', at) + 1 - at);
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+    } cases[] = {
+        {"coach_white_level_3", {"--coach", "--seed=11", "--pause-scale=0"}},
+        {"coach_words_and_answers", {"--coach", "--seed=3", "--level=1", "--pause-scale=0"}},
+    };
+    for (const auto& c : cases) {
+        std::string screen = sessionFile(std::string(c.name) + ".out");
+        for (auto at = screen.find("{pause"); at != std::string::npos; at = screen.find("{pause")) {
+            screen.erase(at, screen.find('}', at) + 1 - at);
+        }
+        const auto run = testing::runProgram({.input = sessionFile(std::string(c.name) + ".in"),
+                                              .args = c.args,
+                                              .env = {"LC_ALL=C.UTF-8"},
+                                              .in = testing::Stream::Terminal,
+                                              .out = testing::Stream::Terminal,
+                                              .answer = "\x1b[1;2R"});
+        EXPECT_EQ(run.status, 0) << c.name;
+        EXPECT_EQ(run.out, "\r─\x1b[6n\r\x1b[K" + platform::padAmbiguous(screen)) << c.name;
+        EXPECT_NE(run.err.find("warning: cannot keep the choices in '/proc/orvanta-tests/state/"),
+                  std::string::npos)
+            << "an unwritable state folder is one warning, and the game goes on: " << c.name;
     }
-    const auto run = testing::runProgram({.input = sessionFile("coach_white_level_3.in"),
-                                          .args = {"--coach", "--seed=11", "--pause-scale=0"},
-                                          .env = {"LC_ALL=C.UTF-8"},
-                                          .in = testing::Stream::Terminal,
-                                          .out = testing::Stream::Terminal,
-                                          .answer = "\x1b[1;2R"});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "\r─\x1b[6n\r\x1b[K" + platform::padAmbiguous(screen));
-    EXPECT_NE(run.err.find("warning: cannot keep the choices in '/proc/orvanta-tests/state/"),
-              std::string::npos)
-        << "an unwritable state folder is one warning, and the game goes on";
 }
 
 std::string describe(const std::variant<Options, UsageError>& parsed) {
@@ -140,7 +169,9 @@ TEST(Config, ItsOptionsComeBeforeTheCommandLineAndABadLineIsNamed) {
         {"level=0\n", {"--gtp"}, "level=- gtp"},
         {"levle=3\n", {}, "@:1: 'levle' is no option of the game (see orvanta --help)"},
         {"coach\n\nlevel=11\n", {}, "@:3: invalid value '11' for --level (0 to 10)"},
-        {"gtp\n", {}, "@:1: 'gtp' is no option of the game (see orvanta --help)"},
+        {"gtp\n",
+         {},
+         "@:1: 'gtp' is an option of the command line only (orvanta --gtp), not of this file"},
         {"coach=yes\n", {}, "@:1: option '--coach' takes no value"},
         {"level\n", {}, "@:1: option '--level' requires a value"},
         {"lev=3\n", {}, "@:1: 'lev' is no option of the game (see orvanta --help)"},

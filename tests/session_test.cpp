@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "app/launch.hpp"
+#include "platform/converter.hpp"
 #include "tests/support/fake_host.hpp"
 
 namespace orvanta {
@@ -53,9 +54,31 @@ INSTANTIATE_TEST_SUITE_P(
                       Transcript{"level_6_test_mode", 1'700'000'005, {.level = 6}},
                       Transcript{"level_1_auto", 1'700'000'000, {.level = 1}},
                       Transcript{"coach_two_players", 1'700'000'000, {.coach = true}},
-                      Transcript{
-                          "coach_white_level_3", 1'700'000'000, {.seed = 11, .coach = true}}),
+                      Transcript{"coach_white_level_3", 1'700'000'000, {.seed = 11, .coach = true}},
+                      Transcript{"coach_words_and_answers",
+                                 1'700'000'000,
+                                 {.seed = 3, .level = 1, .coach = true}}),
     [](const auto& test) { return std::string(test.param.name); });
+
+// Player mode fits a terminal of 80 columns, a typed word after its prompts included: no line is
+// wider than 79 columns as a Japanese console draws it, which is its length in Shift-JIS bytes
+// (a narrow terminal pads every ambiguous-width character to the same width).
+TEST(PlayerModeScreens, NoLineIsWiderThan79Columns) {
+    platform::Converter shiftJis("CP932");
+    for (const char* name :
+         {"coach_two_players", "coach_white_level_3", "coach_words_and_answers"}) {
+        std::string screen = sessionFile(std::string(name) + ".out");
+        std::size_t start = 0;
+        for (std::size_t end; (end = screen.find('\n', start)) != std::string::npos;
+             start = end + 1) {
+            std::string line = screen.substr(start, end - start);
+            for (auto at = line.find("{pause"); at != std::string::npos; at = line.find("{pause")) {
+                line.erase(at, line.find('}', at) + 1 - at);
+            }
+            EXPECT_LE(shiftJis.convert(line).size(), 79u) << name << ": " << line;
+        }
+    }
+}
 
 TEST(HostileInput, EndOfInputAtEveryPromptEndsTheSessionWithoutReadingOn) {
     for (const std::string script : {"1 f5 f6 e6 4 0 2 auto auto", "3 2 f5 auto 4 1 f5 f6 0 1"}) {
