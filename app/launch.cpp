@@ -62,6 +62,7 @@ int run(const Options& options) {
 
     auto game = std::make_unique<Game>();
     game->setCoach(options.coach);
+    game->setReviewLevel(options.reviewLevel);
     game->setThreads(options.threads);
     game->setBook(options.book);
     const std::size_t hashBytes = tableBytes(options.hashMiB);

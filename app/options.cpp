@@ -38,6 +38,7 @@ enum Id : int {
     kReview,
     kGame,
     kBook,
+    kReviewLevel,
 };
 
 // What an option's value is, and where it goes.
@@ -75,7 +76,7 @@ struct OptionInfo {
 };
 
 // One table drives the parser, the messages and the usage text.
-const std::array<OptionInfo, 22> kOptionTable = {{
+const std::array<OptionInfo, 23> kOptionTable = {{
     {"help", kHelp, nullptr, "show this help and exit", false, Kind::kFlag,
      [](Options& o, const Value&) { o.help = true; }},
     {"version", kVersion, nullptr, "show the version and exit", false, Kind::kFlag,
@@ -163,6 +164,18 @@ const std::array<OptionInfo, 22> kOptionTable = {{
      "",
      {},
      1},
+    {"review-level",
+     kReviewLevel,
+     "N",
+     "player mode reviews each game at level N",
+     true,
+     Kind::kWhole,
+     [](Options& o, const Value& v) { o.reviewLevel = static_cast<int>(v.whole); },
+     1,
+     kMaxLevel,
+     "",
+     {},
+     kDefaultReviewLevel},
     {"book",
      kBook,
      "on|off",
@@ -175,6 +188,8 @@ const std::array<OptionInfo, 22> kOptionTable = {{
      "",
      {"on", "off"}},
 }};
+
+static_assert(Options{}.reviewLevel == kDefaultReviewLevel);
 
 const OptionInfo& describe(Id id) {
     return *std::find_if(kOptionTable.begin(), kOptionTable.end(),

@@ -13,6 +13,7 @@
 #include "game/review.hpp"
 #include "platform/console.hpp"
 #include "platform/converter.hpp"
+#include "players/levels.hpp"
 
 namespace orvanta {
 
@@ -97,7 +98,14 @@ int runReview(const Options& options) {
         heading.append(std::to_string(n)).append("局目  黒 ").append(name(game.players[0]));
         heading.append("  白 ").append(name(game.players[1]));
         console().line(heading);
-        showReview(game.start, game.moves, {true, true}, level, hashBytes);
+        // The players' own moves, as after a game in player mode: the computer's are reviewed
+        // only in a game it played against itself.
+        std::array<bool, 2> reviewed = {!isComputerName(game.players[0]),
+                                        !isComputerName(game.players[1])};
+        if (!reviewed[0] && !reviewed[1]) {
+            reviewed = {true, true};
+        }
+        showReview(game.start, game.moves, reviewed, level, hashBytes);
     }
     return kExitSuccess;
 }

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "engine/game_state.hpp"
+#include "game/background_review.hpp"
 #include "game/review.hpp"
 #include "platform/console.hpp"
 #include "platform/random.hpp"
@@ -106,6 +107,14 @@ void Game::play() {
     board_.reset();
     history_.clear();
     moves_.clear();
+    if (coach_) {
+        background_ = std::make_unique<BackgroundReview>(reviewLevel_, hashBytes_);
+    }
+    // Whatever ends the game, the review stops.
+    struct Stop {
+        std::unique_ptr<BackgroundReview>& review;
+        ~Stop() { review.reset(); }
+    } stop{background_};
     for (;;) {
         console().write(side_ == kBlack ? " ─黒の手番─" : " ─白の手番─");
         console().pause(kPause);
@@ -121,7 +130,11 @@ void Game::play() {
         }
         trace(" : \n : -- can put...");
 
-        move = seats_[static_cast<std::size_t>(side_)]->select(board_, side_);
+        const auto seat = static_cast<std::size_t>(side_);
+        if (humans_[seat]) {
+            reviewLater(side_, engine::kPass);
+        }
+        move = seats_[seat]->select(board_, side_);
         if (move == kUndoPoint) {
             const std::size_t before = history_.size();
             if (takeBack()) {
@@ -136,6 +149,9 @@ void Game::play() {
             console().line(" 終了します", 2);
             keepRecord(std::nullopt);
             return;
+        }
+        if (!humans_[seat]) {
+            reviewLater(side_, squareOf(move));
         }
         board_.place(move, side_);
         history_.add(move, side_);
@@ -171,7 +187,16 @@ void Game::finish() {
     console().pause(kPause);
     keepRecord(positionOf(board_, kBlack).finalScore());
     if (coach_) {
-        showReview(engine::Position(), engineMoves(), humans_, adviceLevel(level_), hashBytes_);
+        // What the background found stays; the rest is done now, on more threads.
+        background_->stop();
+        showReview(engine::Position(), engineMoves(), humans_, reviewLevel_, hashBytes_,
+                   &background_->cache());
+    }
+}
+
+void Game::reviewLater(std::int32_t colour, int move) {
+    if (background_) {
+        background_->add({positionOf(board_, colour), move, move == engine::kPass});
     }
 }
 

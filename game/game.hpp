@@ -10,6 +10,7 @@
 #include "board/board.hpp"
 #include "engine/book.hpp"
 #include "engine/search.hpp"
+#include "game/background_review.hpp"
 #include "game/history.hpp"
 #include "game/record.hpp"
 #include "platform/append_file.hpp"
@@ -47,6 +48,9 @@ class Game {
     // Player mode for the games to come: the human seats mark legal moves and know hint, undo
     // and help; "undo" takes moves back; a finished game is reviewed.
     void setCoach(bool on);
+    // The level of player mode's review (kDefaultReviewLevel unless told). The review searches
+    // while the game is played, so that it is ready when the game ends.
+    void setReviewLevel(int level) { reviewLevel_ = level; }
     // Whether the computer's strong levels play from the built-in opening book (on unless told).
     void setBook(bool on) { book_ = on ? engine::builtinBook() : engine::Book(); }
 
@@ -65,6 +69,9 @@ class Game {
     void replay();
     // The moves kept, as the engine numbers squares (kPass for a pass).
     std::vector<int> engineMoves() const;
+    // Hands the background review the position before a move: all of its moves where a human
+    // moves, else the move played (kPass: not yet known).
+    void reviewLater(std::int32_t colour, int move);
 
     Board board_;
     History history_;
@@ -80,6 +87,9 @@ class Game {
     std::size_t hashBytes_ = 0;
     int threads_ = 1;
     bool coach_ = false;
+    int reviewLevel_ = kDefaultReviewLevel;
+    // In player mode, while a game is played: its review under way.
+    std::unique_ptr<BackgroundReview> background_;
     std::unique_ptr<engine::Search> search_;  // from level 1, and in player mode
     engine::Book book_ = engine::builtinBook();
 };

@@ -26,25 +26,12 @@ constexpr std::size_t kChartLabel = 7;
 // The review marks this many of the worst moves.
 constexpr std::size_t kMarkedMoves = 3;
 
-// One position to score: all its moves, or the move played alone.
-struct ReviewJob {
-    engine::Position position;
-    int move = engine::kPass;
-    bool allMoves = false;
-};
-
 struct ReviewResult {
     MoveScore played;
     MoveScore best;
 };
 
-ReviewResult scoreJob(engine::Search& search, const ReviewJob& job,
-                      const engine::SearchLimits& limits) {
-    if (!job.allMoves) {
-        const MoveScore played = scoreMove(search, job.position, job.move, limits);
-        return {played, played};
-    }
-    const std::vector<MoveScore> scores = scoreMoves(search, job.position, limits);
+ReviewResult resultOf(const ReviewJob& job, const std::vector<MoveScore>& scores) {
     const auto played = std::find_if(scores.begin(), scores.end(),
                                      [&](const MoveScore& s) { return s.move == job.move; });
     return {*played, scores.front()};
@@ -112,8 +99,47 @@ int wholeDiscs(int score) {
     return roundedDivision(score, engine::kScoreScale);
 }
 
+engine::SearchLimits reviewLimits(int level) {
+    engine::SearchLimits limits = levelLimits(level);
+    if (level >= kDeepReviewLevel) {
+        limits.exactEmpties = std::max(limits.exactEmpties, kReviewExactEmpties);
+    }
+    return limits;
+}
+
+ReviewCache::Key ReviewCache::keyOf(const ReviewJob& job) {
+    return {job.position.player(), job.position.opponent(), static_cast<int>(job.position.mover()),
+            job.allMoves ? -1 : job.move};
+}
+
+std::optional<std::vector<MoveScore>> ReviewCache::find(const ReviewJob& job) const {
+    const std::lock_guard lock(mutex_);
+    const auto found = scores_.find(keyOf(job));
+    return found == scores_.end() ? std::nullopt : std::optional(found->second);
+}
+
+void ReviewCache::keep(const ReviewJob& job, std::vector<MoveScore> scores) {
+    const std::lock_guard lock(mutex_);
+    scores_.insert_or_assign(keyOf(job), std::move(scores));
+}
+
+std::vector<MoveScore> reviewPosition(engine::Search& search, const ReviewJob& job,
+                                      const engine::SearchLimits& limits) {
+    search.clear();
+    // White's positions are searched one ply less deep, so that every search of the game stops
+    // with the same colour to move: the evaluation's swing between odd and even depths does not
+    // zigzag through the chart.
+    engine::SearchLimits own = limits;
+    own.depth -= job.position.mover() == engine::Colour::kWhite ? 1 : 0;
+    if (!job.allMoves) {
+        return {scoreMove(search, job.position, job.move, own)};
+    }
+    return scoreMoves(search, job.position, own);
+}
+
 Review reviewGame(const engine::Position& start, const std::vector<int>& moves,
-                  std::array<bool, 2> reviewed, int level, std::size_t hashBytes) {
+                  std::array<bool, 2> reviewed, int level, std::size_t hashBytes,
+                  const ReviewCache* cache) {
     std::vector<ReviewJob> jobs;
     engine::Position position = start;
     for (const int move : moves) {
@@ -130,26 +156,29 @@ Review reviewGame(const engine::Position& start, const std::vector<int>& moves,
     }
 
     // Each position is scored from a cleared table, so the order in which the threads take them
-    // changes nothing.
+    // changes nothing; those in the cache are not searched again.
     std::vector<ReviewResult> results(jobs.size());
+    std::vector<std::size_t> missing;
+    for (std::size_t j = 0; j < jobs.size(); ++j) {
+        if (const auto known = cache != nullptr ? cache->find(jobs[j]) : std::nullopt) {
+            results[j] = resultOf(jobs[j], *known);
+        } else {
+            missing.push_back(j);
+        }
+    }
     std::atomic<std::size_t> next{0};
     std::array<std::exception_ptr, kReviewThreads> failures;
-    const engine::SearchLimits limits = levelLimits(level);
+    const engine::SearchLimits limits = reviewLimits(level);
     const auto work = [&](std::size_t worker) {
         try {
             engine::Search search(hashBytes / kReviewThreads);
-            for (std::size_t j; (j = next++) < jobs.size();) {
-                search.clear();
-                // White's positions are searched one ply less deep, so that every search of the
-                // game stops with the same colour to move: the evaluation's swing between odd and
-                // even depths does not zigzag through the chart.
-                engine::SearchLimits own = limits;
-                own.depth -= jobs[j].position.mover() == engine::Colour::kWhite ? 1 : 0;
-                results[j] = scoreJob(search, jobs[j], own);
+            for (std::size_t m; (m = next++) < missing.size();) {
+                const std::size_t j = missing[m];
+                results[j] = resultOf(jobs[j], reviewPosition(search, jobs[j], limits));
             }
         } catch (...) {
             failures[worker] = std::current_exception();
-            next = jobs.size();
+            next = missing.size();
         }
     };
     std::vector<std::thread> helpers;
@@ -235,11 +264,12 @@ std::vector<std::string> reviewLines(const Review& review) {
 }
 
 void showReview(const engine::Position& start, const std::vector<int>& moves,
-                std::array<bool, 2> reviewed, int level, std::size_t hashBytes) {
+                std::array<bool, 2> reviewed, int level, std::size_t hashBytes,
+                const ReviewCache* cache) {
     using platform::console;
     console().line("　─対局の振り返り─");
     for (const std::string& line :
-         reviewLines(reviewGame(start, moves, reviewed, level, hashBytes))) {
+         reviewLines(reviewGame(start, moves, reviewed, level, hashBytes, cache))) {
         console().line(line);
     }
     console().endLine();

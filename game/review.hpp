@@ -2,17 +2,61 @@
 
 #include <array>
 #include <cstddef>
+#include <map>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/position.hpp"
+#include "engine/search.hpp"
 #include "players/move_scores.hpp"
 
 namespace orvanta {
 
 // The level a review searches at unless told otherwise: about a second a move on two cores
-// (figures in the README).
+// (figures in doc/benchmarks.md).
 inline constexpr int kDefaultReviewLevel = 9;
+// From kDeepReviewLevel on, a review solves every position from kReviewExactEmpties empty
+// squares on, deeper than the level plays: a lesson should not rest on an estimate where the
+// exact answer is affordable.
+inline constexpr int kDeepReviewLevel = 9;
+inline constexpr int kReviewExactEmpties = 22;
+
+// The search limits of a review at `level`.
+engine::SearchLimits reviewLimits(int level);
+
+// One position of a game to review: all its moves scored, or only the move played (for the
+// chart, after a colour that is not reviewed).
+struct ReviewJob {
+    engine::Position position;
+    int move = engine::kPass;
+    bool allMoves = false;
+};
+
+// What reviewing positions gave, kept for a later review of the same game at the same level: its
+// results are the same whenever and on whichever thread they were found, since every position
+// is searched alone from a cleared table. Safe to share among threads.
+class ReviewCache {
+  public:
+    // The scores of a job: every move best first, or the move played alone. Nothing when the
+    // position has not been reviewed.
+    std::optional<std::vector<MoveScore>> find(const ReviewJob& job) const;
+    void keep(const ReviewJob& job, std::vector<MoveScore> scores);
+
+  private:
+    // The position with its mover (white's are searched a ply less deep), and the move played
+    // or -1 for all of them.
+    using Key = std::tuple<engine::Bitboard, engine::Bitboard, int, int>;
+    static Key keyOf(const ReviewJob& job);
+    mutable std::mutex mutex_;
+    std::map<Key, std::vector<MoveScore>> scores_;
+};
+
+// Reviews one position with `search`, cleared first: what a review of the game finds there.
+std::vector<MoveScore> reviewPosition(engine::Search& search, const ReviewJob& job,
+                                      const engine::SearchLimits& limits);
 
 // One move of a reviewed colour: what was played and what the engine prefers, each with its
 // score for the player who moved.
@@ -36,8 +80,10 @@ struct Review {
 // scored, for the chart. Two threads share the positions, each with its own search and half of
 // `hashBytes` for its table, cleared before each position: the result is the same whatever the
 // timing.
+// Positions found in `cache` are taken from it.
 Review reviewGame(const engine::Position& start, const std::vector<int>& moves,
-                  std::array<bool, 2> reviewed, int level, std::size_t hashBytes);
+                  std::array<bool, 2> reviewed, int level, std::size_t hashBytes,
+                  const ReviewCache* cache = nullptr);
 
 // The review as the screen shows it, in UTF-8, one string a line: the moves that lost at least
 // one disc against the best (the three worst marked), or a line saying there were none; the
@@ -50,6 +96,7 @@ int wholeDiscs(int score);
 // Writes the heading, reviews the game, and writes the review through the console (after a game
 // in player mode, and for --review).
 void showReview(const engine::Position& start, const std::vector<int>& moves,
-                std::array<bool, 2> reviewed, int level, std::size_t hashBytes);
+                std::array<bool, 2> reviewed, int level, std::size_t hashBytes,
+                const ReviewCache* cache = nullptr);
 
 }  // namespace orvanta

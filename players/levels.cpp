@@ -48,4 +48,8 @@ const char* computerName(int level) {
     return kNames[static_cast<std::size_t>(level)];
 }
 
+bool isComputerName(std::string_view name) {
+    return std::find(kNames.begin(), kNames.end(), name) != kNames.end();
+}
+
 }  // namespace orvanta

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include <cstdint>
 
 #include "engine/probcut.hpp"
@@ -31,5 +33,7 @@ int adviceLevel(int level);
 
 // The computer's name in game records: "orvanta" at level 0, "orvanta-level-N" above.
 const char* computerName(int level);
+// Whether a record's player is one of the names above.
+bool isComputerName(std::string_view name);
 
 }  // namespace orvanta

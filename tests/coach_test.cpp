@@ -123,7 +123,7 @@ TEST(RealProgramPlayerMode, AGameOnATerminalIsTheTranscriptsGameInTheTerminalsCh
         const char* name;
         std::vector<std::string> args;
     } cases[] = {
-        {"coach_white_level_3", {"--coach", "--seed=11", "--pause-scale=0"}},
+        {"coach_white_level_3", {"--coach", "--seed=11", "--review-level=6", "--pause-scale=0"}},
         {"coach_words_and_answers", {"--coach", "--seed=3", "--level=1", "--pause-scale=0"}},
     };
     for (const auto& c : cases) {

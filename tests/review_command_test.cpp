@@ -8,8 +8,10 @@
 
 #include "app/launch.hpp"
 #include "app/options.hpp"
+#include "app/review_command.hpp"
 #include "tests/support/fake_host.hpp"
 #include "tests/support/program.hpp"
+#include "tests/support/scratch.hpp"
 
 namespace orvanta {
 namespace {
@@ -123,6 +125,38 @@ TEST(RealProgramReview, ReviewsOnStandardOutputAndNamesWhatCannotBeRead) {
               utf8.out);
     std::filesystem::remove(good);
     std::filesystem::remove(bad);
+}
+
+// The review after a game in player mode, which searches while the game is played, is the review
+// of the game's record, line for line: the background's results are those the review would find.
+TEST(ReviewAfterAGame, IsTheReviewOfItsRecord) {
+    const testing::Scratch record("game.ggf");
+    std::string words = "2";
+    for (int i = 0; i < 40; ++i) {
+        words += " auto";
+    }
+    std::string played;
+    {
+        ConsoleTest console(words + " -1");
+        ASSERT_EQ(run({.seed = 5,
+                       .record = record.path,
+                       .level = 2,
+                       .coach = true,
+                       .reviewLevel = 5,
+                       .seat = Seat::kBlack}),
+                  0);
+        played = console.host.text();
+    }
+    const auto from = played.find("　─対局の振り返り─");
+    ASSERT_NE(from, std::string::npos) << "the game ended";
+    const std::string review = played.substr(from, played.find("　─メニュー─", from) - from);
+    ConsoleTest console("");
+    ASSERT_EQ(runReview({.level = 5, .review = record.path}), 0);
+    const std::string text = console.host.text();
+    EXPECT_TRUE(text.starts_with(" 1局目  黒 human  白 orvanta-level-2\n"));
+    EXPECT_EQ(text.substr(text.find('\n') + 1, review.size()), review);
+    EXPECT_NE(review.find(" 損失の合計 : 黒 = "), std::string::npos);
+    EXPECT_EQ(review.find("白 = "), std::string::npos) << "only the player's colour";
 }
 
 }  // namespace

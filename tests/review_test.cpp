@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "engine/solve.hpp"
+#include "game/background_review.hpp"
 #include "game/review.hpp"
 #include "players/move_scores.hpp"
 #include "tests/support/engine_games.hpp"
@@ -238,6 +241,40 @@ TEST(Review, ScreenListsLosingMovesMarksTheWorstAndDrawsTheChart) {
     review.moves = {move(2, white, "d6", -20, "c4", 20)};
     EXPECT_EQ(reviewLines(review)[0], " 石を損した手はありません");
     EXPECT_EQ(reviewLines(review)[1], " 損失の合計 : 白 = 0");
+}
+
+// A review takes what the cache holds for a position instead of searching it (here a made-up
+// score that no search would give), and the background review fills the cache with what the
+// review itself would find.
+TEST(ReviewCache, TheReviewTakesWhatTheCacheHoldsAndTheBackgroundFindsTheSame) {
+    std::vector<int> moves;
+    for (const char* name : {"f5", "d6", "c3"}) {
+        moves.push_back(*engine::parseSquare(name));
+    }
+    const engine::Position start;
+    const ReviewJob first{start, moves[0], true};
+    ReviewCache cache;
+    cache.keep(first, {{moves[0], -7 * engine::kScoreScale, true}});
+    const Review review = reviewGame(start, moves, {true, false}, 5, kMiB, &cache);
+    ASSERT_FALSE(review.moves.empty());
+    EXPECT_EQ(review.moves[0].played.score, -7 * engine::kScoreScale);
+    EXPECT_EQ(review.chart[0], -7 * engine::kScoreScale);
+
+    const ReviewJob second{start.after(moves[0]), moves[1], false};
+    engine::Search search(kMiB);
+    const auto expected = reviewPosition(search, second, reviewLimits(5));
+    BackgroundReview background(5, kMiB);
+    background.add(second);
+    std::optional<std::vector<MoveScore>> found;
+    for (int wait = 0; wait < 1000 && !found; ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        found = background.cache().find(second);
+    }
+    ASSERT_TRUE(found.has_value());
+    ASSERT_EQ(found->size(), 1u);
+    EXPECT_EQ(found->front().move, expected.front().move);
+    EXPECT_EQ(found->front().score, expected.front().score);
+    EXPECT_FALSE(background.cache().find(first)) << "nothing it was not given";
 }
 
 }  // namespace

@@ -42,22 +42,22 @@ TEST_P(Session, MatchesItsTranscript) {
 
 INSTANTIATE_TEST_SUITE_P(
     Transcripts, Session,
-    ::testing::Values(Transcript{"f5_normal_mode"}, Transcript{"f5_test_mode"},
-                      Transcript{"listing_after_quit"}, Transcript{"abandoned_at_first_prompt"},
-                      Transcript{"full_board_draw"}, Transcript{"pass_then_white_wins"},
-                      Transcript{"pass_in_normal_mode"}, Transcript{"wipeout_black_wins"},
-                      Transcript{"menu_edge_cases"}, Transcript{"words_at_the_move_prompt"},
-                      Transcript{"junk_bytes"}, Transcript{"long_words"},
-                      Transcript{"computer_plays_black", 1'700'000'002},
-                      Transcript{"human_plays_black_with_auto"},
-                      Transcript{"computer_game_test_mode", 1'700'000'005},
-                      Transcript{"level_6_test_mode", 1'700'000'005, {.level = 6}},
-                      Transcript{"level_1_auto", 1'700'000'000, {.level = 1}},
-                      Transcript{"coach_two_players", 1'700'000'000, {.coach = true}},
-                      Transcript{"coach_white_level_3", 1'700'000'000, {.seed = 11, .coach = true}},
-                      Transcript{"coach_words_and_answers",
-                                 1'700'000'000,
-                                 {.seed = 3, .level = 1, .coach = true}}),
+    ::testing::Values(
+        Transcript{"f5_normal_mode"}, Transcript{"f5_test_mode"}, Transcript{"listing_after_quit"},
+        Transcript{"abandoned_at_first_prompt"}, Transcript{"full_board_draw"},
+        Transcript{"pass_then_white_wins"}, Transcript{"pass_in_normal_mode"},
+        Transcript{"wipeout_black_wins"}, Transcript{"menu_edge_cases"},
+        Transcript{"words_at_the_move_prompt"}, Transcript{"junk_bytes"}, Transcript{"long_words"},
+        Transcript{"computer_plays_black", 1'700'000'002},
+        Transcript{"human_plays_black_with_auto"},
+        Transcript{"computer_game_test_mode", 1'700'000'005},
+        Transcript{"level_6_test_mode", 1'700'000'005, {.level = 6}},
+        Transcript{"level_1_auto", 1'700'000'000, {.level = 1}},
+        Transcript{"coach_two_players", 1'700'000'000, {.coach = true}},
+        Transcript{
+            "coach_white_level_3", 1'700'000'000, {.seed = 11, .coach = true, .reviewLevel = 6}},
+        Transcript{
+            "coach_words_and_answers", 1'700'000'000, {.seed = 3, .level = 1, .coach = true}}),
     [](const auto& test) { return std::string(test.param.name); });
 
 // Player mode fits a terminal of 80 columns, a typed word after its prompts included: no line is

@@ -1,0 +1,76 @@
+#!/usr/bin/env python3
+"""How soon player mode's review is on the screen after a game ends.
+
+Plays one game on a pseudo-terminal: orvanta --coach against level LEVEL, the test player
+taking THINK seconds before each of its moves (it answers "auto", so the computer picks them).
+Prints the seconds from the end of the game ("─ゲーム終了─") to the last line of the review's
+chart, and the same for a run with --review-level given (default: the program's own).
+
+Usage: bench/review_latency.py [--binary build-bench/orvanta] [--level 5] [--think 3]
+                               [--review-level N]
+"""
+import argparse
+import os
+import pty
+import select
+import time
+
+
+def play(binary, level, think, review_level):
+    args = [binary, "--coach", "--colour=black", f"--level={level}", "--no-config"]
+    if review_level:
+        args.append(f"--review-level={review_level}")
+    pid, fd = pty.fork()
+    if pid == 0:
+        os.environ["LC_ALL"] = "C.UTF-8"
+        os.environ["XDG_STATE_HOME"] = "/nonexistent"
+        os.execv(binary, args)
+    screen = b""
+    answered = 0
+    ended = None
+    done = None
+    sent_menu = False
+    while done is None:
+        ready, _, _ = select.select([fd], [], [], 0.1)
+        if ready:
+            try:
+                chunk = os.read(fd, 65536)
+            except OSError:
+                break
+            if not chunk:
+                break
+            screen += chunk
+        text = screen.decode("utf-8", "replace")
+        if not sent_menu and "モードを選んで下さい" in text:
+            os.write(fd, b"2\n")
+            sent_menu = True
+        prompts = text.count("どこに置きますか")
+        if prompts > answered and text.rstrip().endswith("->"):
+            answered = prompts
+            time.sleep(think)
+            os.write(fd, b"auto\n")
+        if ended is None and "ゲーム終了" in text:
+            ended = time.monotonic()
+        if ended is not None and "評価の推移" in text:
+            tail = text[text.rindex("評価の推移"):]
+            if tail.count("\n") >= 13:
+                done = time.monotonic()
+    os.write(fd, b"-1\n")
+    os.waitpid(pid, 0)
+    return answered, (done - ended) if done and ended else None
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--binary", default="build-bench/orvanta")
+    parser.add_argument("--level", type=int, default=5)
+    parser.add_argument("--think", type=float, default=3.0)
+    parser.add_argument("--review-level", type=int, default=0)
+    options = parser.parse_args()
+    moves, seconds = play(options.binary, options.level, options.think, options.review_level)
+    print(f"{moves} moves of the player, {options.think:.1f} s each; the review was complete "
+          f"{seconds:.2f} s after the end of the game")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,77 @@
+#include "game/background_review.hpp"
+
+#include <system_error>
+
+namespace orvanta {
+
+BackgroundReview::BackgroundReview(int level, std::size_t hashBytes)
+    : limits_([&] {
+          engine::SearchLimits limits = reviewLimits(level);
+          limits.stop = [this] { return abandon_.load(std::memory_order_relaxed); };
+          return limits;
+      }()),
+      hashBytes_(hashBytes) {
+    try {
+        thread_ = std::thread([this] { work(); });
+    } catch (const std::system_error&) {
+        // No thread to be had: the review of the game does all the work when it ends.
+    }
+}
+
+BackgroundReview::~BackgroundReview() {
+    stop();
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+void BackgroundReview::add(const ReviewJob& job) {
+    {
+        const std::lock_guard lock(mutex_);
+        if (stopping_) {
+            return;
+        }
+        jobs_.push_back(job);
+    }
+    wake_.notify_one();
+}
+
+void BackgroundReview::stop() {
+    {
+        const std::lock_guard lock(mutex_);
+        stopping_ = true;
+        jobs_.clear();
+    }
+    abandon_ = true;
+    wake_.notify_one();
+}
+
+void BackgroundReview::work() {
+    try {
+        engine::Search search(hashBytes_);
+        for (;;) {
+            ReviewJob job;
+            {
+                std::unique_lock lock(mutex_);
+                wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
+                if (stopping_) {
+                    return;
+                }
+                job = jobs_.front();
+                jobs_.pop_front();
+            }
+            if (cache_.find(job)) {
+                continue;
+            }
+            std::vector<MoveScore> scores = reviewPosition(search, job, limits_);
+            // A search cut short by stop() found less than a review would: it is not kept.
+            if (!abandon_) {
+                cache_.keep(job, std::move(scores));
+            }
+        }
+    } catch (...) {
+        // Out of memory, say: the review of the game does the work itself.
+    }
+}
+
+}  // namespace orvanta
