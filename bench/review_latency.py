@@ -2,7 +2,7 @@
 """How soon player mode's review is on the screen after a game ends.
 
 Plays one game on a pseudo-terminal: orvanta --coach against level LEVEL, the test player
-taking THINK seconds before each of its moves (it answers "auto", so the computer picks them).
+taking THINK seconds before each of its moves (the first square the board marks as legal).
 Prints the seconds from the end of the game ("─ゲーム終了─") to the last line of the review's
 chart, and the same for a run with --review-level given (default: the program's own).
 
@@ -12,8 +12,24 @@ Usage: bench/review_latency.py [--binary build-bench/orvanta] [--level 5] [--thi
 import argparse
 import os
 import pty
+import re
 import select
 import time
+
+
+def first_legal_square(text):
+    """The first square marked legal on the last board drawn before the prompt."""
+    rows = {}
+    for line in text[:text.rindex("どこに置きますか")].split("\n"):
+        found = re.match(r"^ ([1-8])[│┃]", line)
+        if found:
+            cells = re.split("[│┃]", line[2:])[1:9]
+            rows[found.group(1)] = [cell.strip(" ") for cell in cells]
+    for row in "12345678":
+        for column, cell in enumerate(rows.get(row, [])):
+            if cell == "・":
+                return "abcdefgh"[column] + row
+    return "auto"
 
 
 def play(binary, level, think, review_level):
@@ -48,7 +64,7 @@ def play(binary, level, think, review_level):
         if prompts > answered and text.rstrip().endswith("->"):
             answered = prompts
             time.sleep(think)
-            os.write(fd, b"auto\n")
+            os.write(fd, (first_legal_square(text) + "\n").encode())
         if ended is None and "ゲーム終了" in text:
             ended = time.monotonic()
         if ended is not None and "評価の推移" in text:

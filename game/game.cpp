@@ -155,7 +155,7 @@ void Game::play() {
         }
         board_.place(move, side_);
         history_.add(move, side_);
-        moves_.push_back({side_, move});
+        moves_.push_back({side_, move, seats_[seat]->handedOver()});
         board_.print({.lastMove = coach_});
         console().endLine();
         console().write(" ", squareName(move), "に置きました");
@@ -189,8 +189,12 @@ void Game::finish() {
     if (coach_) {
         // What the background found stays; the rest is done now, on more threads.
         background_->stop();
+        std::vector<bool> handedOver;
+        for (const RecordedMove& m : moves_) {
+            handedOver.push_back(m.handedOver);
+        }
         showReview(engine::Position(), engineMoves(), humans_, reviewLevel_, hashBytes_,
-                   &background_->cache());
+                   &background_->cache(), handedOver);
     }
 }
 

@@ -15,6 +15,9 @@ namespace orvanta {
 struct RecordedMove {
     std::int32_t colour;
     std::optional<Point> square;
+    // Chosen by the computer for a human who handed the move over: the record does not keep it
+    // (GGF has no place for it), the review after the game does.
+    bool handedOver = false;
 };
 
 // The game as one line of GGF, the format of Othello game servers:

@@ -139,10 +139,12 @@ std::vector<MoveScore> reviewPosition(engine::Search& search, const ReviewJob& j
 
 Review reviewGame(const engine::Position& start, const std::vector<int>& moves,
                   std::array<bool, 2> reviewed, int level, std::size_t hashBytes,
-                  const ReviewCache* cache) {
+                  const ReviewCache* cache, const std::vector<bool>& handedOver) {
     std::vector<ReviewJob> jobs;
+    std::vector<bool> jobHandedOver;
     engine::Position position = start;
-    for (const int move : moves) {
+    for (std::size_t i = 0; i < moves.size(); ++i) {
+        const int move = moves[i];
         const bool legal = move == engine::kPass ? position.mustPass()
                                                  : move >= 0 && move < engine::kSquares &&
                                                        (position.moves() & engine::bit(move)) != 0;
@@ -151,6 +153,7 @@ Review reviewGame(const engine::Position& start, const std::vector<int>& moves,
         }
         if (move != engine::kPass) {
             jobs.push_back({position, move, reviewed[static_cast<std::size_t>(position.mover())]});
+            jobHandedOver.push_back(i < handedOver.size() && handedOver[i]);
         }
         position = position.after(move);
     }
@@ -206,8 +209,8 @@ Review reviewGame(const engine::Position& start, const std::vector<int>& moves,
         const int played = results[j].played.score;
         review.chart.push_back(colour == engine::Colour::kBlack ? played : -played);
         if (jobs[j].allMoves) {
-            review.moves.push_back(
-                {static_cast<int>(j) + 1, colour, results[j].played, results[j].best});
+            review.moves.push_back({static_cast<int>(j) + 1, colour, results[j].played,
+                                    results[j].best, jobHandedOver[j]});
         }
     }
     return review;
@@ -220,13 +223,16 @@ std::vector<std::string> reviewLines(const Review& review) {
     };
     std::vector<const ReviewedMove*> losing;
     std::array<int, 2> totals{};
+    std::vector<const ReviewedMove*> worst;
     for (const ReviewedMove& m : review.moves) {
         if (loss(m) >= 1) {
             losing.push_back(&m);
-            totals[static_cast<std::size_t>(m.colour)] += loss(m);
+            if (!m.handedOver) {
+                worst.push_back(&m);
+                totals[static_cast<std::size_t>(m.colour)] += loss(m);
+            }
         }
     }
-    std::vector<const ReviewedMove*> worst = losing;
     std::stable_sort(worst.begin(), worst.end(),
                      [&](const auto* a, const auto* b) { return loss(*a) > loss(*b); });
     worst.resize(std::min(worst.size(), kMarkedMoves));
@@ -241,7 +247,8 @@ std::vector<std::string> reviewLines(const Review& review) {
                         signedDiscs(wholeDiscs(m->played.score)) + "  最善 " +
                         engine::squareName(m->best.move) + " : " +
                         signedDiscs(wholeDiscs(m->best.score)) + "  損失 " +
-                        std::to_string(loss(*m)) + (marked ? "  悪手" : ""));
+                        std::to_string(loss(*m)) +
+                        (m->handedOver ? "  （auto）" : marked ? "  悪手" : ""));
     }
     if (losing.empty()) {
         lines.emplace_back(" 石を損した手はありません");
@@ -265,11 +272,11 @@ std::vector<std::string> reviewLines(const Review& review) {
 
 void showReview(const engine::Position& start, const std::vector<int>& moves,
                 std::array<bool, 2> reviewed, int level, std::size_t hashBytes,
-                const ReviewCache* cache) {
+                const ReviewCache* cache, const std::vector<bool>& handedOver) {
     using platform::console;
     console().line("　─対局の振り返り─");
     for (const std::string& line :
-         reviewLines(reviewGame(start, moves, reviewed, level, hashBytes, cache))) {
+         reviewLines(reviewGame(start, moves, reviewed, level, hashBytes, cache, handedOver))) {
         console().line(line);
     }
     console().endLine();

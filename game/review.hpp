@@ -65,6 +65,7 @@ struct ReviewedMove {
     engine::Colour colour = engine::Colour::kBlack;
     MoveScore played;
     MoveScore best;
+    bool handedOver = false;  // the computer's move for a human: listed, not counted
 };
 
 struct Review {
@@ -80,14 +81,17 @@ struct Review {
 // scored, for the chart. Two threads share the positions, each with its own search and half of
 // `hashBytes` for its table, cleared before each position: the result is the same whatever the
 // timing.
-// Positions found in `cache` are taken from it.
+// Positions found in `cache` are taken from it. The moves i for which `handedOver[i]` is true
+// (when it has an entry i) were the computer's, chosen for the player.
 Review reviewGame(const engine::Position& start, const std::vector<int>& moves,
                   std::array<bool, 2> reviewed, int level, std::size_t hashBytes,
-                  const ReviewCache* cache = nullptr);
+                  const ReviewCache* cache = nullptr, const std::vector<bool>& handedOver = {});
 
 // The review as the screen shows it, in UTF-8, one string a line: the moves that lost at least
 // one disc against the best (the three worst marked), or a line saying there were none; the
-// discs lost by each reviewed colour; the chart of the score through the game.
+// discs lost by each reviewed colour; the chart of the score through the game. A move handed
+// over to the computer is tagged as the computer's and counts in neither the marks nor the
+// losses.
 std::vector<std::string> reviewLines(const Review& review);
 
 // A whole score in discs, rounded half away from zero.
@@ -97,6 +101,6 @@ int wholeDiscs(int score);
 // in player mode, and for --review).
 void showReview(const engine::Position& start, const std::vector<int>& moves,
                 std::array<bool, 2> reviewed, int level, std::size_t hashBytes,
-                const ReviewCache* cache = nullptr);
+                const ReviewCache* cache = nullptr, const std::vector<bool>& handedOver = {});
 
 }  // namespace orvanta

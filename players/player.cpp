@@ -48,12 +48,14 @@ std::optional<Point> Player::choiceOf(const std::optional<platform::Word>& word,
         return Point(0, 0);
     }
     if (word->is("auto") || word->is("p")) {
+        handedOver_ = true;
         return makeComputer(level_, search_, book_)->select(board, colour);
     }
     return std::nullopt;
 }
 
 Point Player::select(Board& board, std::int32_t colour) {
+    handedOver_ = false;
     if (coach_) {
         return coachedSelect(board, colour);
     }

@@ -25,6 +25,7 @@ class Player final : public Turn {
                     engine::Book book = {})
         : level_(level), search_(search), coach_(coach), book_(book) {}
     Point select(Board& board, std::int32_t colour) override;
+    bool handedOver() const override { return handedOver_; }
 
   private:
     // The quit point for "out" or the end of input, the computer's move for "auto" and "p";
@@ -38,6 +39,7 @@ class Player final : public Turn {
     engine::Search* search_;  // needed from level 1, and for hints
     bool coach_;
     engine::Book book_;
+    bool handedOver_ = false;
 };
 
 }  // namespace orvanta

@@ -18,6 +18,9 @@ class Turn {
   public:
     virtual ~Turn() = default;
     virtual Point select(Board& board, std::int32_t colour) = 0;
+    // Whether the last move `select` returned was the computer's, chosen for a human who handed
+    // it over ("auto"): not the human's own move.
+    virtual bool handedOver() const { return false; }
 };
 
 // What a human seat in player mode answers to ask the game to take moves back.

@@ -9,6 +9,8 @@
 #include "app/launch.hpp"
 #include "app/options.hpp"
 #include "app/review_command.hpp"
+#include "engine/position.hpp"
+#include "game/ggf_reader.hpp"
 #include "tests/support/fake_host.hpp"
 #include "tests/support/program.hpp"
 #include "tests/support/scratch.hpp"
@@ -129,34 +131,55 @@ TEST(RealProgramReview, ReviewsOnStandardOutputAndNamesWhatCannotBeRead) {
 
 // The review after a game in player mode, which searches while the game is played, is the review
 // of the game's record, line for line: the background's results are those the review would find.
-TEST(ReviewAfterAGame, IsTheReviewOfItsRecord) {
-    const testing::Scratch record("game.ggf");
-    std::string words = "2";
-    for (int i = 0; i < 40; ++i) {
+// Moves handed over to the computer ("auto") are listed as its own and count in no loss.
+TEST(ReviewAfterAGame, IsTheReviewOfItsRecordAndAutoMovesAreNotThePlayers) {
+    const auto reviewIn = [](const std::string& screen) {
+        const auto from = screen.find("　─対局の振り返り─");
+        return from == std::string::npos
+                   ? std::string()
+                   : screen.substr(from, screen.find("　─メニュー─", from) - from);
+    };
+    // Two players who hand every move to the computer.
+    const testing::Scratch first("first.ggf");
+    std::string words = "1";
+    for (int i = 0; i < 70; ++i) {
         words += " auto";
     }
-    std::string played;
+    std::string handedOver;
     {
         ConsoleTest console(words + " -1");
-        ASSERT_EQ(run({.seed = 5,
-                       .record = record.path,
-                       .level = 2,
-                       .coach = true,
-                       .reviewLevel = 5,
-                       .seat = Seat::kBlack}),
-                  0);
-        played = console.host.text();
+        ASSERT_EQ(
+            run({.seed = 5, .record = first.path, .level = 2, .coach = true, .reviewLevel = 5}), 0);
+        handedOver = reviewIn(console.host.text());
     }
-    const auto from = played.find("　─対局の振り返り─");
-    ASSERT_NE(from, std::string::npos) << "the game ended";
-    const std::string review = played.substr(from, played.find("　─メニュー─", from) - from);
+    ASSERT_FALSE(handedOver.empty()) << "the game ended";
+    EXPECT_NE(handedOver.find(" 損失の合計 : 黒 = 0,  白 = 0\n"), std::string::npos) << handedOver;
+    EXPECT_NE(handedOver.find("（auto）"), std::string::npos);
+    EXPECT_EQ(handedOver.find("悪手"), std::string::npos);
+
+    // The same game typed move by move: now the players' own.
+    const auto games = std::get<std::vector<GgfGame>>(readGgf(testing::readFile(first.path)));
+    ASSERT_EQ(games.size(), 1u);
+    std::string typed = "1";
+    for (const int move : games[0].moves) {
+        if (move != engine::kPass) {
+            typed += " " + engine::squareName(move);
+        }
+    }
+    const testing::Scratch second("second.ggf");
+    std::string review;
+    {
+        ConsoleTest console(typed + " -1");
+        ASSERT_EQ(run({.record = second.path, .level = 2, .coach = true, .reviewLevel = 5}), 0);
+        review = reviewIn(console.host.text());
+    }
+    EXPECT_EQ(review.find("（auto）"), std::string::npos);
+    EXPECT_NE(review.find("悪手"), std::string::npos);
     ConsoleTest console("");
-    ASSERT_EQ(runReview({.level = 5, .review = record.path}), 0);
+    ASSERT_EQ(runReview({.level = 5, .review = second.path}), 0);
     const std::string text = console.host.text();
-    EXPECT_TRUE(text.starts_with(" 1局目  黒 human  白 orvanta-level-2\n"));
-    EXPECT_EQ(text.substr(text.find('\n') + 1, review.size()), review);
-    EXPECT_NE(review.find(" 損失の合計 : 黒 = "), std::string::npos);
-    EXPECT_EQ(review.find("白 = "), std::string::npos) << "only the player's colour";
+    EXPECT_TRUE(text.starts_with(" 1局目  黒 human  白 human\n"));
+    EXPECT_EQ(text.substr(text.find('\n') + 1), review);
 }
 
 }  // namespace
