@@ -204,10 +204,18 @@ Review reviewGame(const engine::Position& start, const std::vector<int>& moves,
 
     Review review;
     review.reviewed = reviewed;
+    const auto fromBlack = [](engine::Colour colour, int score) {
+        return colour == engine::Colour::kBlack ? score : -score;
+    };
     for (std::size_t j = 0; j < jobs.size(); ++j) {
         const engine::Colour colour = jobs[j].position.mover();
-        const int played = results[j].played.score;
-        review.chart.push_back(colour == engine::Colour::kBlack ? played : -played);
+        // Before a reviewed move that follows a move not reviewed, the chart shows the position as
+        // the reviewed side's search scores it (its best move): the chart's fall at the move is
+        // then the listed loss, rather than the gap between two searches of one position.
+        if (j > 0 && jobs[j].allMoves && !jobs[j - 1].allMoves) {
+            review.chart.back() = fromBlack(colour, results[j].best.score);
+        }
+        review.chart.push_back(fromBlack(colour, results[j].played.score));
         if (jobs[j].allMoves) {
             review.moves.push_back({static_cast<int>(j) + 1, colour, results[j].played,
                                     results[j].best, jobHandedOver[j]});
@@ -242,13 +250,14 @@ std::vector<std::string> reviewLines(const Review& review) {
         char number[8];
         std::snprintf(number, sizeof number, " %2d", m->number);
         const bool marked = std::find(worst.begin(), worst.end(), m) != worst.end();
-        lines.push_back(std::string(number) + "手目 " + reviewColourName(m->colour) + " " +
-                        engine::squareName(m->played.move) + " : " +
-                        signedDiscs(wholeDiscs(m->played.score)) + "  最善 " +
-                        engine::squareName(m->best.move) + " : " +
-                        signedDiscs(wholeDiscs(m->best.score)) + "  損失 " +
-                        std::to_string(loss(*m)) +
-                        (m->handedOver ? "  （auto）" : marked ? "  悪手" : ""));
+        lines.push_back(
+            std::string(number) + "手目 " + reviewColourName(m->colour) + " " +
+            engine::squareName(m->played.move) + " : " + signedDiscs(wholeDiscs(m->played.score)) +
+            "  最善 " + engine::squareName(m->best.move) + " : " +
+            signedDiscs(wholeDiscs(m->best.score)) + "  損失 " + std::to_string(loss(*m)) +
+            (m->handedOver ? "  （auto）"
+             : marked      ? "  悪手"
+                           : ""));
     }
     if (losing.empty()) {
         lines.emplace_back(" 石を損した手はありません");

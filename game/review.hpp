@@ -72,7 +72,9 @@ struct Review {
     std::array<bool, 2> reviewed{};   // black, white
     std::vector<ReviewedMove> moves;  // every move of a reviewed colour, in game order
     std::vector<int> chart;           // after each move (not the passes), the score from
-                                      // black's side, in 1/engine::kScoreScale discs
+                                      // black's side, in 1/engine::kScoreScale discs: the
+                                      // move played's, or before a reviewed move that follows
+                                      // one not reviewed, the reviewed side's best
 };
 
 // Reviews a game: `moves` are the squares and passes (engine::kPass) played from `start`, each

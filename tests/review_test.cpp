@@ -277,5 +277,35 @@ TEST(ReviewCache, TheReviewTakesWhatTheCacheHoldsAndTheBackgroundFindsTheSame) {
     EXPECT_FALSE(background.cache().find(first)) << "nothing it was not given";
 }
 
+// Where one colour is reviewed, the chart's fall at each of its moves is the move's listed loss:
+// both come from the same search of the position.
+TEST(Review, TheChartFallsByTheListedLossAtEveryReviewedMove) {
+    // Sixteen plies, each a different choice among the legal moves.
+    engine::Position position;
+    std::vector<int> moves;
+    for (int ply = 0; ply < 16; ++ply) {
+        engine::Bitboard legal = position.moves();
+        for (int skip = ply * 7 % engine::popcount(legal); skip > 0; --skip) {
+            legal &= legal - 1;
+        }
+        moves.push_back(engine::firstSquare(legal));
+        position = position.after(moves.back());
+    }
+    for (const std::array<bool, 2> reviewed : {std::array{true, false}, std::array{false, true}}) {
+        const Review review = reviewGame({}, moves, reviewed, 6, kMiB);
+        ASSERT_EQ(review.chart.size(), moves.size());
+        for (const ReviewedMove& m : review.moves) {
+            if (m.number < 2) {
+                continue;
+            }
+            const auto at = static_cast<std::size_t>(m.number - 1);
+            const int sign = m.colour == engine::Colour::kBlack ? 1 : -1;
+            EXPECT_EQ(sign * (wholeDiscs(review.chart[at - 1]) - wholeDiscs(review.chart[at])),
+                      wholeDiscs(m.best.score) - wholeDiscs(m.played.score))
+                << "move " << m.number;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace orvanta
