@@ -63,6 +63,7 @@ int run(const Options& options) {
     auto game = std::make_unique<Game>();
     game->setCoach(options.coach);
     game->setReviewLevel(options.reviewLevel);
+    game->setWalkReviews(options.walk.value_or(console().host().outputIsTerminal()));
     game->setThreads(options.threads);
     game->setBook(options.book);
     const std::size_t hashBytes = tableBytes(options.hashMiB);

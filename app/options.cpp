@@ -39,6 +39,7 @@ enum Id : int {
     kGame,
     kBook,
     kReviewLevel,
+    kBoards,
 };
 
 // What an option's value is, and where it goes.
@@ -76,7 +77,7 @@ struct OptionInfo {
 };
 
 // One table drives the parser, the messages and the usage text.
-const std::array<OptionInfo, 23> kOptionTable = {{
+const std::array<OptionInfo, 24> kOptionTable = {{
     {"help", kHelp, nullptr, "show this help and exit", false, Kind::kFlag,
      [](Options& o, const Value&) { o.help = true; }},
     {"version", kVersion, nullptr, "show the version and exit", false, Kind::kFlag,
@@ -137,6 +138,8 @@ const std::array<OptionInfo, 23> kOptionTable = {{
      "",
      {},
      kDefaultReviewLevel},
+    {"review-boards", kBoards, nullptr, "with --review: the board of each listed move", false, Kind::kFlag,
+     [](Options& o, const Value&) { o.boards = true; }},
     {"game", kGame, "N", "with --review: only game N of the file", false, Kind::kWhole,
      [](Options& o, const Value& v) { o.reviewGame = static_cast<int>(v.whole); }, 1,
      Options::kMaxReviewGame},
@@ -387,6 +390,9 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
     }
     if (options.reviewGame != 0 && options.review.empty()) {
         return UsageError{"--game needs --review"};
+    }
+    if (options.boards && options.review.empty()) {
+        return UsageError{"--review-boards needs --review"};
     }
     const std::string engineLevels = "levels 1 to " + std::to_string(kMaxLevel);
     if (!options.review.empty() && options.level == 0) {

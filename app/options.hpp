@@ -60,8 +60,13 @@ struct Options {
     bool noConfig = false;
     // The strong levels play from the opening book (GTP and NBoard too); --book=off: never.
     bool book = true;
+    // With --review (--review-boards): after each game's review, the board of each move it lists.
+    bool boards = false;
     // Not an option: where player mode keeps the last choices ("": nowhere). The launch sets it.
     std::string stateDirectory;
+    // Not an option: whether a review, after a game in player mode or of --review, lets the
+    // player walk its moves (unset: when standard output is a terminal). Tests set it.
+    std::optional<bool> walk;
 
     static constexpr int kDefaultHashMiB = 16;
     static constexpr int kMaxHashMiB = 4096;

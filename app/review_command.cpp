@@ -11,6 +11,7 @@
 #include "app/test_mode.hpp"
 #include "game/ggf_reader.hpp"
 #include "game/review.hpp"
+#include "game/review_walk.hpp"
 #include "platform/console.hpp"
 #include "platform/converter.hpp"
 #include "players/levels.hpp"
@@ -105,7 +106,12 @@ int runReview(const Options& options) {
         if (!reviewed[0] && !reviewed[1]) {
             reviewed = {true, true};
         }
-        showReview(game.start, game.moves, reviewed, level, hashBytes);
+        const Review review = showReview(game.start, game.moves, reviewed, level, hashBytes);
+        if (options.boards) {
+            showReviewBoards(review);
+        } else if (options.walk.value_or(console().host().outputIsTerminal())) {
+            walkReview(review);
+        }
     }
     return kExitSuccess;
 }

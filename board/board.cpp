@@ -182,7 +182,10 @@ void Board::print(const Marks& marks) const {
             row += edge(x);
             switch (get(x, y)) {
                 case kEmpty:
-                    row += marked(marks.best, x, y) ? "◎" : marked(marks.legal, x, y) ? "・" : "　";
+                    row += marked(marks.best, x, y)     ? "◎"
+                           : marked(marks.played, x, y) ? "＊"
+                           : marked(marks.legal, x, y)  ? "・"
+                                                        : "　";
                     break;
                 case kBlack:
                     row += "●";

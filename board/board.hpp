@@ -65,6 +65,7 @@ class Board {
     struct Marks {
         std::uint64_t legal = 0;  // a dot (player mode marks the legal moves so)
         std::uint64_t best = 0;   // a double circle (the hint's best moves), before a dot
+        std::uint64_t played = 0;  // a star (the move a review looks at), after the circle
         bool lastMove = false;    // heavy lines left and right of the last move's disc
     };
     // Draws the board as 18 lines of text.

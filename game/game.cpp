@@ -5,6 +5,7 @@
 #include "engine/game_state.hpp"
 #include "game/background_review.hpp"
 #include "game/review.hpp"
+#include "game/review_walk.hpp"
 #include "platform/console.hpp"
 #include "platform/random.hpp"
 #include "players/engine_pc.hpp"
@@ -193,8 +194,11 @@ void Game::finish() {
         for (const RecordedMove& m : moves_) {
             handedOver.push_back(m.handedOver);
         }
-        showReview(engine::Position(), engineMoves(), humans_, reviewLevel_, hashBytes_,
-                   &background_->cache(), handedOver);
+        const Review review = showReview(engine::Position(), engineMoves(), humans_, reviewLevel_,
+                                         hashBytes_, &background_->cache(), handedOver);
+        if (walkReviews_) {
+            walkReview(review);
+        }
     }
 }
 

@@ -51,6 +51,8 @@ class Game {
     // The level of player mode's review (kDefaultReviewLevel unless told). The review searches
     // while the game is played, so that it is ready when the game ends.
     void setReviewLevel(int level) { reviewLevel_ = level; }
+    // Whether the player may walk the review's moves on the board after it (on a terminal).
+    void setWalkReviews(bool on) { walkReviews_ = on; }
     // Whether the computer's strong levels play from the built-in opening book (on unless told).
     void setBook(bool on) { book_ = on ? engine::builtinBook() : engine::Book(); }
 
@@ -88,6 +90,7 @@ class Game {
     int threads_ = 1;
     bool coach_ = false;
     int reviewLevel_ = kDefaultReviewLevel;
+    bool walkReviews_ = false;
     // In player mode, while a game is played: its review under way.
     std::unique_ptr<BackgroundReview> background_;
     std::unique_ptr<engine::Search> search_;  // from level 1, and in player mode

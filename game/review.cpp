@@ -217,8 +217,8 @@ Review reviewGame(const engine::Position& start, const std::vector<int>& moves,
         }
         review.chart.push_back(fromBlack(colour, results[j].played.score));
         if (jobs[j].allMoves) {
-            review.moves.push_back({static_cast<int>(j) + 1, colour, results[j].played,
-                                    results[j].best, jobHandedOver[j]});
+            review.moves.push_back({static_cast<int>(j) + 1, jobs[j].position, colour,
+                                    results[j].played, results[j].best, jobHandedOver[j]});
         }
     }
     return review;
@@ -279,16 +279,17 @@ std::vector<std::string> reviewLines(const Review& review) {
     return lines;
 }
 
-void showReview(const engine::Position& start, const std::vector<int>& moves,
-                std::array<bool, 2> reviewed, int level, std::size_t hashBytes,
-                const ReviewCache* cache, const std::vector<bool>& handedOver) {
+Review showReview(const engine::Position& start, const std::vector<int>& moves,
+                  std::array<bool, 2> reviewed, int level, std::size_t hashBytes,
+                  const ReviewCache* cache, const std::vector<bool>& handedOver) {
     using platform::console;
     console().line("　─対局の振り返り─");
-    for (const std::string& line :
-         reviewLines(reviewGame(start, moves, reviewed, level, hashBytes, cache, handedOver))) {
+    Review review = reviewGame(start, moves, reviewed, level, hashBytes, cache, handedOver);
+    for (const std::string& line : reviewLines(review)) {
         console().line(line);
     }
     console().endLine();
+    return review;
 }
 
 }  // namespace orvanta

@@ -61,7 +61,8 @@ std::vector<MoveScore> reviewPosition(engine::Search& search, const ReviewJob& j
 // One move of a reviewed colour: what was played and what the engine prefers, each with its
 // score for the player who moved.
 struct ReviewedMove {
-    int number = 0;  // in the game, from 1; passes are not counted
+    int number = 0;             // in the game, from 1; passes are not counted
+    engine::Position position;  // before the move
     engine::Colour colour = engine::Colour::kBlack;
     MoveScore played;
     MoveScore best;
@@ -101,8 +102,9 @@ int wholeDiscs(int score);
 
 // Writes the heading, reviews the game, and writes the review through the console (after a game
 // in player mode, and for --review).
-void showReview(const engine::Position& start, const std::vector<int>& moves,
-                std::array<bool, 2> reviewed, int level, std::size_t hashBytes,
-                const ReviewCache* cache = nullptr, const std::vector<bool>& handedOver = {});
+// Returns the review shown.
+Review showReview(const engine::Position& start, const std::vector<int>& moves,
+                  std::array<bool, 2> reviewed, int level, std::size_t hashBytes,
+                  const ReviewCache* cache = nullptr, const std::vector<bool>& handedOver = {});
 
 }  // namespace orvanta

@@ -12,16 +12,21 @@ MoveScore scoreMove(engine::Search& search, const engine::Position& position, in
     childLimits.depth = std::max(limits.depth - 1, 1);
     const engine::Position child = position.after(move);
     if (child.isOver()) {
-        return {move, -child.finalScore() * engine::kScoreScale, true};
+        return {move, -child.finalScore() * engine::kScoreScale, true, {move}};
     }
+    const auto lineOf = [move](std::vector<int> first, const std::vector<int>& rest) {
+        first.insert(first.begin(), move);
+        first.insert(first.end(), rest.begin(), rest.end());
+        return first;
+    };
     if (child.mustPass()) {
         // The opponent passes and the mover moves again: the search of the position after the
         // pass is from the mover's own side.
         const engine::SearchResult result = search.run(child.after(engine::kPass), childLimits);
-        return {move, result.score, result.exact};
+        return {move, result.score, result.exact, lineOf({engine::kPass}, result.pv)};
     }
     const engine::SearchResult result = search.run(child, childLimits);
-    return {move, -result.score, result.exact};
+    return {move, -result.score, result.exact, lineOf({}, result.pv)};
 }
 
 std::vector<MoveScore> scoreMoves(engine::Search& search, const engine::Position& position,

@@ -12,6 +12,8 @@ struct MoveScore {
     int move = engine::kPass;  // a square (engine numbering: a1 = 0, h8 = 63)
     int score = 0;             // for the mover, in 1/engine::kScoreScale discs
     bool exact = false;        // the result under perfect play to the end of the game
+    std::vector<int> line;     // the move and the best play after it that the search found
+                               // (passes as engine::kPass); may end early
 };
 
 // Every legal move of `position` with its score, best first (equal scores in square order);

@@ -131,7 +131,15 @@ TEST(RealProgramPlayerMode, AGameOnATerminalIsTheTranscriptsGameInTheTerminalsCh
         for (auto at = screen.find("{pause"); at != std::string::npos; at = screen.find("{pause")) {
             screen.erase(at, screen.find('}', at) + 1 - at);
         }
-        const auto run = testing::runProgram({.input = sessionFile(std::string(c.name) + ".in"),
+        // On a terminal a review may be walked: the player answers q, back to the menu.
+        std::string input = sessionFile(std::string(c.name) + ".in");
+        if (const auto review = screen.find("　─対局の振り返り─"); review != std::string::npos) {
+            screen.insert(
+                screen.find("　─メニュー─", review),
+                " 盤面で見る : Enter か n 次の手, p 前の手, 番号 その手目, q 終わり -> \n");
+            input.insert(input.rfind("4\n-1\n"), "q\n");
+        }
+        const auto run = testing::runProgram({.input = input,
                                               .args = c.args,
                                               .env = {"LC_ALL=C.UTF-8"},
                                               .in = testing::Stream::Terminal,

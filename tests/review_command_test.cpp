@@ -34,6 +34,7 @@ TEST(ReviewOptions, FileGameAndLevelOrOneComplaint) {
         {{"--review=a", "--game=1000001"}, "invalid value '1000001' for --game (1 to 1000000)"},
         {{"--review=a", "--game=-1"}, "invalid value '-1' for --game (1 to 1000000)"},
         {{"--game=2"}, "--game needs --review"},
+        {{"--review-boards"}, "--review-boards needs --review"},
         {{"--review=a", "--level=0"}, "--review reviews at levels 1 to 10"},
         {{"--review=a", "--gtp"},
          "--review may not be given with --gtp, --nboard, --perft or --solve"},
@@ -73,6 +74,38 @@ TEST(ReviewScreen, MatchesItsTranscriptAndGameNPicksOneGame) {
     ConsoleTest console;
     EXPECT_EQ(launch({"--review=" + file, "--level=6", "--game=2"}), 0);
     EXPECT_EQ(console.host.screen(), whole.substr(whole.find(" 2局目")));
+}
+
+// Walking a review on a terminal (next, the end of the list, previous, the start of the list,
+// a jump, a move not reviewed, a wrong answer, back), and the boards of --review-boards: each
+// pinned by its transcript, every line within 79 columns.
+TEST(ReviewScreen, WalkingTheMovesAndTheBoardsMatchTheirTranscripts) {
+    const std::string file = ORVANTA_SESSIONS_DIR "/review_two_games.ggf";
+    const struct {
+        const char* name;
+        std::string input;
+        Options options;
+    } cases[] = {
+        {"review_walk",
+         "\nn\nn\nn\nn\np\np\np\np\n8\n3\nx\nq\n",
+         {.level = 6, .review = file, .reviewGame = 2, .walk = true}},
+        {"review_boards", "", {.level = 6, .review = file, .reviewGame = 2, .boards = true}},
+    };
+    for (const auto& c : cases) {
+        ConsoleTest console(c.input);
+        EXPECT_EQ(runReview(c.options), 0);
+        const std::string expected = std::string(c.name) + ".out";
+        if (std::getenv("ORVANTA_UPDATE_SESSIONS") != nullptr) {
+            std::ofstream(ORVANTA_SESSIONS_DIR "/" + expected, std::ios::binary)
+                << console.host.screen();
+        }
+        EXPECT_EQ(console.host.screen(), sessionFile(expected));
+        const std::string bytes = console.host.output();
+        for (std::size_t start = 0, end; (end = bytes.find('\n', start)) != std::string::npos;
+             start = end + 1) {
+            EXPECT_LE(end - start, 79u) << c.name << ": " << console.host.text();
+        }
+    }
 }
 
 // Standard output holds whole reviews or nothing: every fault is one line on standard error

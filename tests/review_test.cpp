@@ -200,6 +200,7 @@ TEST(Review, ScreenListsLosingMovesMarksTheWorstAndDrawsTheChart) {
     const auto move = [](int number, engine::Colour colour, const char* played, int playedScore,
                          const char* best, int bestScore) {
         return ReviewedMove{number,
+                            {},
                             colour,
                             {*engine::parseSquare(played), playedScore, false},
                             {*engine::parseSquare(best), bestScore, false}};
