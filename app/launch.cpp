@@ -1,5 +1,7 @@
 #include "app/launch.hpp"
 
+#include <cstdlib>
+
 #include "app/exit_status.hpp"
 #include "app/options.hpp"
 
@@ -39,6 +41,20 @@ int badUse(const std::string& message) {
 
 }  // namespace
 
+bool wantsColour(Colouring colouring, bool terminal, const char* noColour, const char* term) {
+    switch (colouring) {
+        case Colouring::kAlways:
+            return true;
+        case Colouring::kNever:
+            return false;
+        case Colouring::kAuto:
+            break;
+    }
+    const bool refused = noColour != nullptr && *noColour != '\0';
+    const bool dumb = term != nullptr && std::string_view(term) == "dumb";
+    return terminal && !refused && !dumb;
+}
+
 int run(const Options& options) {
     console().followTestMode(testMode);
     console().setRepertoire(std::string(repertoire()));
@@ -59,6 +75,8 @@ int run(const Options& options) {
     console().setPauseScale(options.pauseScale.value_or(options.coach ? kCoachPauseScale : 1.0));
     testMode = testMode || options.testMode;
     console().measureTerminal(options.ambiguousWidth);
+    console().setColour(wantsColour(options.colouring, console().host().outputIsTerminal(),
+                                    std::getenv("NO_COLOR"), std::getenv("TERM")));
 
     auto game = std::make_unique<Game>();
     game->setCoach(options.coach);

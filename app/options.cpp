@@ -48,7 +48,7 @@ enum class Kind {
     kWhole,    // a whole number from `low` to `high`
     kDecimal,  // a decimal from `low` to `high`: digits with one point at most
     kText,     // any text but the empty one
-    kChoice,   // one of `choices` (two or three)
+    kChoice,   // one of `choices` (two to six)
 };
 
 // A value as parsed, for the option's setter.
@@ -71,7 +71,7 @@ struct OptionInfo {
     // The expected value in messages: `noun` and the range ("a decimal from" "0 to 10"), or
     // the choices.
     const char* noun = "";
-    std::array<const char*, 3> choices{};
+    std::array<const char*, 6> choices{};
     // Shown in the usage text as "(default N)" when not negative.
     int shownDefault = -1;
 };
@@ -89,16 +89,23 @@ const std::array<OptionInfo, 24> kOptionTable = {{
     {"colour",
      kColour,
      "C",
-     "your colour: black, white or toss",
+     "you play black|white|toss; colour auto|always|never",
      true,
      Kind::kChoice,
      [](Options& o, const Value& v) {
-         o.seat = v.whole == 0 ? Seat::kBlack : v.whole == 1 ? Seat::kWhite : Seat::kToss;
+         constexpr std::array<Seat, 3> kSeats = {Seat::kBlack, Seat::kWhite, Seat::kToss};
+         constexpr std::array<Colouring, 3> kColourings = {Colouring::kAuto, Colouring::kAlways,
+                                                           Colouring::kNever};
+         if (v.whole < 3) {
+             o.seat = kSeats[static_cast<std::size_t>(v.whole)];
+         } else {
+             o.colouring = kColourings[static_cast<std::size_t>(v.whole - 3)];
+         }
      },
      0,
      0,
      "",
-     {"black", "white", "toss"}},
+     {"black", "white", "toss", "auto", "always", "never"}},
     {"color", kColour, "C", "", true, Kind::kChoice, nullptr},
     {"seed", kSeed, "N", "reproducible games: seed N, N+1, ... not the clock", true, Kind::kWhole,
      [](Options& o, const Value& v) { o.seed = static_cast<std::uint32_t>(v.whole); }, 0,
@@ -213,11 +220,17 @@ std::string expected(const OptionInfo& option) {
             return option.noun + std::to_string(option.low) +
                    (option.high == option.low + 1 && *option.noun == '\0' ? " or " : " to ") +
                    std::to_string(option.high);
-        case Kind::kChoice:
-            return option.choices[2] == nullptr
-                       ? std::string(option.choices[0]) + " or " + option.choices[1]
-                       : std::string(option.choices[0]) + ", " + option.choices[1] + " or " +
-                             option.choices[2];
+        case Kind::kChoice: {
+            std::string text;
+            const auto count = static_cast<std::size_t>(
+                std::count_if(option.choices.begin(), option.choices.end(),
+                              [](const char* choice) { return choice != nullptr; }));
+            for (std::size_t i = 0; i < count; ++i) {
+                text += (i == 0 ? "" : i + 1 == count ? " or " : ", ") +
+                        std::string(option.choices[i]);
+            }
+            return text;
+        }
         case Kind::kText:
         case Kind::kFlag:
             break;

@@ -12,6 +12,9 @@ namespace orvanta {
 
 // The human's colour in a game against the computer, as player mode asks for it.
 enum class Seat { kBlack, kWhite, kToss };
+// Whether player mode's screen is in colour: on a terminal unless NO_COLOR says otherwise, always
+// (files and pipes too), or never.
+enum class Colouring { kAuto, kAlways, kNever };
 
 // What the command line asks for. No arguments at all means today's game, exactly.
 struct Options {
@@ -56,6 +59,8 @@ struct Options {
     int reviewLevel = 9;
     // The human's colour against the computer; unset: asked in player mode, a coin toss else.
     std::optional<Seat> seat;
+    // Colour in player mode (--colour=auto|always|never, --color too).
+    Colouring colouring = Colouring::kAuto;
     // Ignore the user's configuration file.
     bool noConfig = false;
     // The strong levels play from the opening book (GTP and NBoard too); --book=off: never.

@@ -8,6 +8,14 @@ namespace {
 
 using platform::console;
 
+// SGR foreground colours of a coloured board (on green): discs, marks and the last move's lines.
+constexpr std::string_view kBlackColour = "30";
+constexpr std::string_view kWhiteColour = "97";
+constexpr std::string_view kLegalColour = "33";
+constexpr std::string_view kBestColour = "96";
+constexpr std::string_view kPlayedColour = "95";
+constexpr std::string_view kLastMoveColour = "91";
+
 // In trace lines a wall cell is written by its coordinates, as in "9,4".
 std::string traceName(const Point& cell, std::int32_t value) {
     if (value == kWall) {
@@ -168,42 +176,50 @@ void Board::print(const Marks& marks) const {
     };
     // The last move's square, or one off the board.
     const Point last = marks.lastMove && lastMove_ ? *lastMove_ : Point(-1, -1);
+    // In colour: the board green, the discs black and white, each mark its own colour.
+    const bool colour = marks.colour && console().colour();
+    const auto paint = [colour](std::string_view text, std::string_view sgr) {
+        return colour ? "\x1b[" + std::string(sgr) + "m" + std::string(text) + "\x1b[39m"
+                      : std::string(text);
+    };
+    const auto board = [colour](std::string_view text) {
+        return colour ? "\x1b[42m" + std::string(text) + "\x1b[49m" : std::string(text);
+    };
     console().line("    a    b   c   d   e   f   g   h  ");
-    console().line("  ┌─┬─┬─┬─┬─┬─┬─┬─┐");
+    console().line("  " + board("┌─┬─┬─┬─┬─┬─┬─┬─┐"));
     for (std::int32_t y = 1; y <= 8; ++y) {
         // The line left of column x, heavy beside the last move.
         const auto edge = [&](std::int32_t x) {
             const bool beside = last.getY() == y && (last.getX() == x || last.getX() == x - 1);
-            return beside ? "┃" : "│";
+            return beside ? paint("┃", kLastMoveColour) : std::string("│");
         };
-        std::string row(" ");
-        row += std::to_string(y);
+        std::string cells;
         for (std::int32_t x = 1; x <= 8; ++x) {
-            row += edge(x);
+            cells += edge(x);
             switch (get(x, y)) {
                 case kEmpty:
-                    row += marked(marks.best, x, y)     ? "◎"
-                           : marked(marks.played, x, y) ? "＊"
-                           : marked(marks.legal, x, y)  ? "・"
-                                                        : "　";
+                    cells += marked(marks.best, x, y)     ? paint("◎", kBestColour)
+                             : marked(marks.played, x, y) ? paint("＊", kPlayedColour)
+                             : marked(marks.legal, x, y)  ? paint("・", kLegalColour)
+                                                          : std::string("　");
                     break;
                 case kBlack:
-                    row += "●";
+                    cells += paint("●", kBlackColour);
                     break;
                 case kWhite:
-                    row += "○";
+                    cells += paint("○", kWhiteColour);
                     break;
                 default:
                     break;
             }
         }
-        row += edge(9);
-        console().line(row);
+        cells += edge(9);
+        console().line(" " + std::to_string(y) + board(cells));
         if (y != 8) {
-            console().line("  ├─┼─┼─┼─┼─┼─┼─┼─┤");
+            console().line("  " + board("├─┼─┼─┼─┼─┼─┼─┼─┤"));
         }
     }
-    console().line("  └─┴─┴─┴─┴─┴─┴─┴─┘");
+    console().line("  " + board("└─┴─┴─┴─┴─┴─┴─┴─┘"));
 }
 
 }  // namespace orvanta

@@ -63,10 +63,11 @@ class Board {
 
     // What a drawing marks: empty squares by their bits (y - 1) * 8 + x - 1, and the last move.
     struct Marks {
-        std::uint64_t legal = 0;  // a dot (player mode marks the legal moves so)
-        std::uint64_t best = 0;   // a double circle (the hint's best moves), before a dot
+        std::uint64_t legal = 0;   // a dot (player mode marks the legal moves so)
+        std::uint64_t best = 0;    // a double circle (the hint's best moves), before a dot
         std::uint64_t played = 0;  // a star (the move a review looks at), after the circle
-        bool lastMove = false;    // heavy lines left and right of the last move's disc
+        bool lastMove = false;     // heavy lines left and right of the last move's disc
+        bool colour = false;       // in SGR colours, when the console has them
     };
     // Draws the board as 18 lines of text.
     void print(const Marks& marks) const;

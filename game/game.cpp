@@ -157,7 +157,7 @@ void Game::play() {
         board_.place(move, side_);
         history_.add(move, side_);
         moves_.push_back({side_, move, seats_[seat]->handedOver()});
-        board_.print({.lastMove = coach_});
+        board_.print({.lastMove = coach_, .colour = coach_});
         console().endLine();
         console().write(" ", squareName(move), "に置きました");
         console().endLine(2);

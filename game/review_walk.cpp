@@ -77,7 +77,9 @@ void showReviewedMove(const ReviewedMove& m) {
             best |= squareBit(s->move);
         }
     }
-    board.print({.best = best | squareBit(m.best.move), .played = squareBit(m.played.move)});
+    board.print({.best = best | squareBit(m.best.move),
+                 .played = squareBit(m.played.move),
+                 .colour = true});
     console().line(" 最善の読み : " + lineText(m.best.line));
     console().line(" 打った手の後 : " + lineText(m.played.line), 2);
 }

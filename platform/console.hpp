@@ -77,6 +77,11 @@ class Console {
     void followTestMode(const bool& flag) { testMode_ = &flag; }
     bool testMode() const { return *testMode_; }
 
+    // Whether the screens that may be coloured (player mode's board) use SGR colours; decided
+    // once at start-up from the options, the terminal and NO_COLOR.
+    void setColour(bool on) { colour_ = on; }
+    bool colour() const { return colour_; }
+
     void write(std::string_view utf8);
     void write(int number);
     // Writes several pieces (texts and integers) as one text.
@@ -136,6 +141,7 @@ class Console {
     bool charsetKnown_ = false;
     bool padAmbiguous_ = false;
     const bool* testMode_;
+    bool colour_ = false;
     std::array<char, 4096> input_{};
     std::size_t inputPos_ = 0;
     std::size_t inputEnd_ = 0;

@@ -102,7 +102,7 @@ std::string lowerCase(std::string text) {
 
 Point Player::coachedSelect(Board& board, std::int32_t colour) {
     auto& console = platform::console();
-    board.print({.legal = legalSquares(board, colour), .lastMove = true});
+    board.print({.legal = legalSquares(board, colour), .lastMove = true, .colour = true});
     console.endLine();
     Point answer(0, 0);
     for (;;) {
@@ -158,7 +158,8 @@ void Player::showHint(const Board& board, std::int32_t colour) {
             best |= std::uint64_t{1} << ((square.getY() - 1) * 8 + square.getX() - 1);
         }
     }
-    board.print({.legal = legalSquares(board, colour), .best = best, .lastMove = true});
+    board.print(
+        {.legal = legalSquares(board, colour), .best = best, .lastMove = true, .colour = true});
     console.endLine();
     console.line(exact ? " ヒント（良い順、読み切った石差、◎が最善）:"
                        : " ヒント（良い順、石差の見込み、◎が最善）:");

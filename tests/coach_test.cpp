@@ -119,12 +119,20 @@ TEST(PlayerMode, TheListingAndTheRecordKeepTheGameAsFinallyPlayed) {
 }
 
 TEST(RealProgramPlayerMode, AGameOnATerminalIsTheTranscriptsGameInTheTerminalsCharacterSet) {
+    // NO_COLOR=1 for the transcripts written on a file without colour; the colour transcript,
+    // written with --colour=always, is what a terminal gets by default.
     const struct {
         const char* name;
         std::vector<std::string> args;
+        const char* env;
     } cases[] = {
-        {"coach_white_level_3", {"--coach", "--seed=11", "--review-level=6", "--pause-scale=0"}},
-        {"coach_words_and_answers", {"--coach", "--seed=3", "--level=1", "--pause-scale=0"}},
+        {"coach_white_level_3",
+         {"--coach", "--seed=11", "--review-level=6", "--pause-scale=0"},
+         "NO_COLOR=1"},
+        {"coach_words_and_answers",
+         {"--coach", "--seed=3", "--level=1", "--pause-scale=0"},
+         "NO_COLOR=1"},
+        {"coach_colour", {"--coach", "--seed=3", "--level=1", "--pause-scale=0"}, "NO_COLOR="},
     };
     for (const auto& c : cases) {
         std::string screen = sessionFile(std::string(c.name) + ".out");
@@ -141,7 +149,7 @@ TEST(RealProgramPlayerMode, AGameOnATerminalIsTheTranscriptsGameInTheTerminalsCh
         }
         const auto run = testing::runProgram({.input = input,
                                               .args = c.args,
-                                              .env = {"LC_ALL=C.UTF-8"},
+                                              .env = {"LC_ALL=C.UTF-8", c.env},
                                               .in = testing::Stream::Terminal,
                                               .out = testing::Stream::Terminal,
                                               .answer = "\x1b[1;2R"});
@@ -161,7 +169,10 @@ std::string describe(const std::variant<Options, UsageError>& parsed) {
     return "level=" + (o.level ? std::to_string(*o.level) : "-") + (o.coach ? " coach" : "") +
            (o.seat ? " seat=" + std::to_string(static_cast<int>(*o.seat)) : "") +
            (o.gtp ? " gtp" : "") + (o.threads != 1 ? " threads=" + std::to_string(o.threads) : "") +
-           (o.book ? "" : " book=off");
+           (o.book ? "" : " book=off") +
+           (o.colouring == Colouring::kAlways  ? " colour=always"
+            : o.colouring == Colouring::kNever ? " colour=never"
+                                               : "");
 }
 
 TEST(Config, ItsOptionsComeBeforeTheCommandLineAndABadLineIsNamed) {
@@ -191,7 +202,11 @@ TEST(Config, ItsOptionsComeBeforeTheCommandLineAndABadLineIsNamed) {
         {"threads=0\n", {}, "@:1: invalid value '0' for --threads (1 to 64)"},
         {"book=off\n", {}, "level=- book=off"},
         {"book=off\n", {"--book=on"}, "level=-"},
-        {"", {"--colour=red"}, "invalid value 'red' for --colour (black, white or toss)"},
+        {"",
+         {"--colour=red"},
+         "invalid value 'red' for --colour (black, white, toss, auto, always or never)"},
+        {"color=never\n", {"--color=always"}, "level=- colour=always"},
+        {"", {"--colour=never", "--colour=white"}, "level=- seat=1 colour=never"},
     };
     for (const auto& c : cases) {
         const testing::Scratch file("config", c.text);
@@ -244,6 +259,32 @@ TEST(RealProgramChoices, TheLastAnswersAreTheNextDefaultsAndAreWrittenWhole) {
     EXPECT_EQ(parseChoices("colour=black\nlevel=11\n"), (Choices{Seat::kBlack, 3}));
     EXPECT_EQ(parseChoices("level=7"), (Choices{Seat::kToss, 7}));
     EXPECT_EQ(parseChoices(choicesText({Seat::kWhite, 0})), (Choices{Seat::kWhite, 0}));
+}
+
+// Colour: always and never as asked; by default only on a terminal, and not there when NO_COLOR
+// is set to anything but "" or the terminal is dumb.
+TEST(PlayerModeColour, FollowsTheOptionTheTerminalAndNoColor) {
+    const struct {
+        Colouring colouring;
+        bool terminal;
+        const char* noColour;
+        const char* term;
+        bool expected;
+    } cases[] = {
+        {Colouring::kAuto, true, nullptr, "xterm-256color", true},
+        {Colouring::kAuto, false, nullptr, "xterm", false},
+        {Colouring::kAuto, true, "1", "xterm", false},
+        {Colouring::kAuto, true, "", "xterm", true},
+        {Colouring::kAuto, true, nullptr, "dumb", false},
+        {Colouring::kAuto, true, nullptr, nullptr, true},
+        {Colouring::kAlways, false, "1", "dumb", true},
+        {Colouring::kNever, true, nullptr, "xterm", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(wantsColour(c.colouring, c.terminal, c.noColour, c.term), c.expected)
+            << static_cast<int>(c.colouring) << c.terminal << (c.noColour ? c.noColour : "-")
+            << (c.term ? c.term : "-");
+    }
 }
 
 }  // namespace

@@ -57,7 +57,10 @@ INSTANTIATE_TEST_SUITE_P(
         Transcript{
             "coach_white_level_3", 1'700'000'000, {.seed = 11, .coach = true, .reviewLevel = 6}},
         Transcript{
-            "coach_words_and_answers", 1'700'000'000, {.seed = 3, .level = 1, .coach = true}}),
+            "coach_words_and_answers", 1'700'000'000, {.seed = 3, .level = 1, .coach = true}},
+        Transcript{"coach_colour",
+                   1'700'000'000,
+                   {.seed = 3, .level = 1, .coach = true, .colouring = Colouring::kAlways}}),
     [](const auto& test) { return std::string(test.param.name); });
 
 // Player mode fits a terminal of 80 columns, a typed word after its prompts included: no line is
