@@ -57,6 +57,7 @@ bool wantsColour(Colouring colouring, bool terminal, const char* noColour, const
 
 int run(const Options& options) {
     console().followTestMode(testMode);
+    console().setEnglish(options.english);
     console().setRepertoire(std::string(repertoire()));
     if (!options.charset.empty() &&
         !platform::Converter::canRepresent(options.charset, repertoire())) {

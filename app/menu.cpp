@@ -1,4 +1,5 @@
 #include "app/menu.hpp"
+#include "platform/language.hpp"
 
 #include <charconv>
 #include <chrono>
@@ -11,6 +12,9 @@
 #include "players/levels.hpp"
 
 namespace orvanta {
+
+using platform::fill;
+using platform::tr;
 
 namespace {
 
@@ -35,20 +39,20 @@ constexpr int kSwitchMode = 3;
 constexpr int kLastResult = 4;
 
 void showMenu() {
-    console().line("　─メニュー─");
-    console().line(" -1:終了");
-    console().line("　0:クレジット");
-    console().line("　1:対人戦");
-    console().line("　2:対PC戦");
-    console().line(testMode ? "　3:通常モードへ移行" : "　3:テストモードへ移行");
-    console().line("　4:前回の結果を表示");
+    console().line(tr("　─メニュー─"));
+    console().line(tr(" -1:終了"));
+    console().line(tr("　0:クレジット"));
+    console().line(tr("　1:対人戦"));
+    console().line(tr("　2:対PC戦"));
+    console().line(testMode ? tr("　3:通常モードへ移行") : tr("　3:テストモードへ移行"));
+    console().line(tr("　4:前回の結果を表示"));
     console().endLine();
 }
 
 // Prompts until the answer is a number from -1 to 4; the end of input answers -1.
 int askChoice() {
     for (;;) {
-        console().write(" モードを選んで下さい -> ");
+        console().write(tr(" モードを選んで下さい -> "));
         const auto word = console().readWord();
         if (!word) {
             return kQuit;
@@ -61,12 +65,12 @@ int askChoice() {
 }
 
 void showCredits() {
-    console().line("　[クレジット]");
-    console().line("　作成者         : Zandrel");
-    console().line("　初回作成日     : 2008/05/11");
-    console().line("　最終更新日     : 2009/01/18");
-    console().line("　バージョン情報 : Ver.1.01.00");
-    console().line("　サイト         : https://www.example.com/orvanta/");
+    console().line(tr("　[クレジット]"));
+    console().line(tr("　作成者         : Zandrel"));
+    console().line(tr("　初回作成日     : 2008/05/11"));
+    console().line(tr("　最終更新日     : 2009/01/18"));
+    console().line(tr("　バージョン情報 : Ver.1.01.00"));
+    console().line(tr("　サイト         : https://www.example.com/orvanta/"));
     console().endLine();
     console().pause(kPause);
 }
@@ -96,8 +100,8 @@ std::optional<int> askNumber(std::string_view prompt, int low, int high, int giv
         if (number && *number >= low && *number <= high) {
             return *number;
         }
-        console().line(" " + std::to_string(low) + " から " + std::to_string(high) +
-                           " までの数で答えて下さい（空の行なら " + std::to_string(given) + "）",
+        console().line(fill(tr(" {} から {} までの数で答えて下さい（空の行なら {}）"),
+                            {std::to_string(low), std::to_string(high), std::to_string(given)}),
                        2);
     }
 }
@@ -112,7 +116,7 @@ std::optional<Choices> askChoices(const MenuSettings& mode) {
     } else {
         const int asked = static_cast<int>(choices.seat) + 1;
         const auto seat =
-            askNumber(" 手番を選んで下さい 1:黒(先手) 2:白(後手) 3:コイントス", 1, 3, asked);
+            askNumber(tr(" 手番を選んで下さい 1:黒(先手) 2:白(後手) 3:コイントス"), 1, 3, asked);
         if (!seat) {
             return std::nullopt;
         }
@@ -121,7 +125,7 @@ std::optional<Choices> askChoices(const MenuSettings& mode) {
     if (mode.level) {
         choices.level = *mode.level;
     } else {
-        const auto level = askNumber(" レベルを選んで下さい 0:昔の相手 1-10:やさしい-最強", 0,
+        const auto level = askNumber(tr(" レベルを選んで下さい 0:昔の相手 1-10:やさしい-最強"), 0,
                                      kMaxLevel, choices.level);
         if (!level) {
             return std::nullopt;
@@ -148,7 +152,7 @@ void playGame(Game& game, PlayMode mode, const MenuSettings& settings) {
     if (seat && *seat != Seat::kToss) {
         humanColour = *seat == Seat::kBlack ? kBlack : kWhite;
     }
-    console().line(" ゲームを開始します", 2);
+    console().line(tr(" ゲームを開始します"), 2);
     console().pause(kPause);
     game.seat(mode, humanColour);
     game.play();
@@ -178,7 +182,7 @@ void menu(Game& game, const MenuSettings& settings) {
         console().endLine();
         switch (choice) {
             case kQuit:
-                console().line("　終了します");
+                console().line(tr("　終了します"));
                 return;
             case kCredits:
                 showCredits();
@@ -190,12 +194,13 @@ void menu(Game& game, const MenuSettings& settings) {
                 playGame(game, PlayMode::kHumanAgainstComputer, settings);
                 break;
             case kSwitchMode:
-                console().line(testMode ? " 通常モードへ移行します" : " テストモードへ移行します");
+                console().line(testMode ? tr(" 通常モードへ移行します")
+                                        : tr(" テストモードへ移行します"));
                 testMode = !testMode;
                 console().endLine();
                 break;
             case kLastResult:
-                console().line(" 前回の結果を表示します", 2);
+                console().line(tr(" 前回の結果を表示します"), 2);
                 console().pause(kPause);
                 game.showLast();
                 break;

@@ -40,6 +40,7 @@ enum Id : int {
     kBook,
     kReviewLevel,
     kBoards,
+    kLang,
 };
 
 // What an option's value is, and where it goes.
@@ -77,7 +78,7 @@ struct OptionInfo {
 };
 
 // One table drives the parser, the messages and the usage text.
-const std::array<OptionInfo, 24> kOptionTable = {{
+const std::array<OptionInfo, 25> kOptionTable = {{
     {"help", kHelp, nullptr, "show this help and exit", false, Kind::kFlag,
      [](Options& o, const Value&) { o.help = true; }},
     {"version", kVersion, nullptr, "show the version and exit", false, Kind::kFlag,
@@ -145,8 +146,8 @@ const std::array<OptionInfo, 24> kOptionTable = {{
      "",
      {},
      kDefaultReviewLevel},
-    {"review-boards", kBoards, nullptr, "with --review: the board of each listed move", false, Kind::kFlag,
-     [](Options& o, const Value&) { o.boards = true; }},
+    {"review-boards", kBoards, nullptr, "with --review: the board of each listed move", false,
+     Kind::kFlag, [](Options& o, const Value&) { o.boards = true; }},
     {"game", kGame, "N", "with --review: only game N of the file", false, Kind::kWhole,
      [](Options& o, const Value& v) { o.reviewGame = static_cast<int>(v.whole); }, 1,
      Options::kMaxReviewGame},
@@ -186,6 +187,17 @@ const std::array<OptionInfo, 24> kOptionTable = {{
      "",
      {},
      kDefaultReviewLevel},
+    {"lang",
+     kLang,
+     "ja|en",
+     "the program's language: Japanese or English",
+     true,
+     Kind::kChoice,
+     [](Options& o, const Value& v) { o.english = v.whole == 1; },
+     0,
+     0,
+     "",
+     {"ja", "en"}},
     {"book",
      kBook,
      "on|off",
@@ -226,7 +238,9 @@ std::string expected(const OptionInfo& option) {
                 std::count_if(option.choices.begin(), option.choices.end(),
                               [](const char* choice) { return choice != nullptr; }));
             for (std::size_t i = 0; i < count; ++i) {
-                text += (i == 0 ? "" : i + 1 == count ? " or " : ", ") +
+                text += (i == 0           ? ""
+                         : i + 1 == count ? " or "
+                                          : ", ") +
                         std::string(option.choices[i]);
             }
             return text;
@@ -430,7 +444,8 @@ bool allowedInConfig(std::string_view name) {
 std::string usage() {
     std::string text =
         "Usage: orvanta [OPTION]...\n"
-        "Play Reversi in the console, in Japanese. Without options: the menu, as ever.\n"
+        "Play Reversi in the console, in Japanese (--lang=en: in English).\n"
+        "Without options: the menu, as ever.\n"
         "\n";
     for (const OptionInfo& s : kOptionTable) {
         if (*s.help == '\0') {

@@ -65,6 +65,8 @@ struct Options {
     bool noConfig = false;
     // The strong levels play from the opening book (GTP and NBoard too); --book=off: never.
     bool book = true;
+    // Every text of the program in English (--lang=en) rather than Japanese.
+    bool english = false;
     // With --review (--review-boards): after each game's review, the board of each move it lists.
     bool boards = false;
     // Not an option: where player mode keeps the last choices ("": nowhere). The launch sets it.

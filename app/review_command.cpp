@@ -1,4 +1,5 @@
 #include "app/review_command.hpp"
+#include "platform/language.hpp"
 
 #include "app/exit_status.hpp"
 #include "app/options.hpp"
@@ -17,6 +18,9 @@
 #include "players/levels.hpp"
 
 namespace orvanta {
+
+using platform::fill;
+using platform::tr;
 
 namespace {
 
@@ -60,6 +64,7 @@ std::optional<std::string> readReviewFile(const std::string& path) {
 
 int runReview(const Options& options) {
     console().followTestMode(testMode);
+    console().setEnglish(options.english);
     console().setRepertoire(std::string(repertoire()));
     if (!options.charset.empty() &&
         !platform::Converter::canRepresent(options.charset, repertoire())) {
@@ -95,10 +100,8 @@ int runReview(const Options& options) {
         }
         const GgfGame& game = games[static_cast<std::size_t>(n - 1)];
         const auto name = [](const std::string& player) { return player.empty() ? "-" : player; };
-        std::string heading(" ");
-        heading.append(std::to_string(n)).append("局目  黒 ").append(name(game.players[0]));
-        heading.append("  白 ").append(name(game.players[1]));
-        console().line(heading);
+        console().line(fill(tr(" {}局目  黒 {}  白 {}"),
+                            {std::to_string(n), name(game.players[0]), name(game.players[1])}));
         // The players' own moves, as after a game in player mode: the computer's are reviewed
         // only in a game it played against itself.
         std::array<bool, 2> reviewed = {!isComputerName(game.players[0]),

@@ -18,6 +18,7 @@
 #include "engine/book.hpp"
 #include "engine/probcut.hpp"
 #include "game/ggf_reader.hpp"
+#include "platform/catalogue.hpp"
 #include "platform/terminal.hpp"
 #include "train/arguments.hpp"
 #include "train/checkpoint.hpp"
@@ -195,9 +196,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     break;
                 }
                 default: {  // a locale name from the environment; a cut statistics file, whose
-                            // table prints as a text that reads back as itself
+                            // table prints as a text that reads back as itself; a message
+                            // catalogue, whose every text is found
                     orvanta::platform::isEastAsianLocale(
                         orvanta::platform::charsetFromLocaleName(text));
+                    if (const auto catalogue = orvanta::platform::Catalogue::parse(text)) {
+                        catalogue->find(text);
+                    }
                     if (const auto table = orvanta::engine::CutTable::parse(text)) {
                         const auto again = orvanta::engine::CutTable::parse(table->text());
                         if (!again || again->text() != table->text()) {

@@ -1,4 +1,5 @@
 #include "game/game.hpp"
+#include "platform/language.hpp"
 
 #include <chrono>
 
@@ -15,6 +16,9 @@
 
 namespace orvanta {
 
+using platform::fill;
+using platform::tr;
+
 namespace {
 
 using platform::console;
@@ -30,7 +34,7 @@ void trace(std::string_view text) {
 void writeCounts(const Board& board) {
     console().write(board.count(kBlack));
     console().write(", ");
-    console().write(" 白石 = ");
+    console().write(tr(" 白石 = "));
     console().write(board.count(kWhite));
 }
 
@@ -76,7 +80,7 @@ void Game::seat(PlayMode mode, std::optional<std::int32_t> humanColour) {
         }
         const bool humanFirst = *humanColour == kBlack;
         humans_ = {humanFirst, !humanFirst};
-        console().write(humanFirst ? " 先攻です" : " 後攻です");
+        console().write(humanFirst ? tr(" 先攻です") : tr(" 後攻です"));
         if (humanFirst) {
             seats_ = {human(), computer()};
             players_ = {"human", computerName(level_)};
@@ -117,13 +121,13 @@ void Game::play() {
         ~Stop() { review.reset(); }
     } stop{background_};
     for (;;) {
-        console().write(side_ == kBlack ? " ─黒の手番─" : " ─白の手番─");
+        console().write(side_ == kBlack ? tr(" ─黒の手番─") : tr(" ─白の手番─"));
         console().pause(kPause);
         console().endLine(2);
 
         if (!board_.hasMove(side_)) {
             trace(" : \n : -- can't put...");
-            console().line(" 置くことのできる場所がありません", 3);
+            console().line(tr(" 置くことのできる場所がありません"), 3);
             moves_.push_back({side_, std::nullopt});
             side_ = opponent(side_);
             console().pause(kPause);
@@ -139,15 +143,16 @@ void Game::play() {
         if (move == kUndoPoint) {
             const std::size_t before = history_.size();
             if (takeBack()) {
-                console().write(" ", before - history_.size(), "手戻しました");
+                console().write(
+                    fill(tr(" {}手戻しました"), {std::to_string(before - history_.size())}));
             } else {
-                console().write(" 戻せる手がありません");
+                console().write(tr(" 戻せる手がありません"));
             }
             console().endLine(2);
             continue;
         }
         if (move.getX() == 0 && move.getY() == 0) {
-            console().line(" 終了します", 2);
+            console().line(tr(" 終了します"), 2);
             keepRecord(std::nullopt);
             return;
         }
@@ -159,7 +164,7 @@ void Game::play() {
         moves_.push_back({side_, move, seats_[seat]->handedOver()});
         board_.print({.lastMove = coach_, .colour = coach_});
         console().endLine();
-        console().write(" ", squareName(move), "に置きました");
+        console().write(fill(tr(" {}に置きました"), {squareName(move)}));
         console().endLine(2);
 
         if (!board_.hasMove(side_) && !board_.hasMove(opponent(side_))) {
@@ -167,7 +172,7 @@ void Game::play() {
             return;
         }
         trace(" : \n : -- else can put...");
-        console().write(" 個数 : 黒石 = ");
+        console().write(tr(" 個数 : 黒石 = "));
         writeCounts(board_);
         console().pause(kPause);
         console().endLine(2);
@@ -176,15 +181,18 @@ void Game::play() {
 }
 
 void Game::finish() {
-    console().line("　─ゲーム終了─");
-    console().line(" 置ける位置へ全ておき終わりました");
-    console().line(" ゲームを終了します");
-    console().write(" 結果 : 黒石 = ");
+    console().line(tr("　─ゲーム終了─"));
+    console().line(tr(" 置ける位置へ全ておき終わりました"));
+    console().line(tr(" ゲームを終了します"));
+    console().write(tr(" 結果 : 黒石 = "));
     writeCounts(board_);
     console().endLine(2);
     const int black = board_.count(kBlack);
     const int white = board_.count(kWhite);
-    console().line(black < white ? " 白の勝ち！" : black == white ? " 引き分け" : " 黒の勝ち！", 2);
+    console().line(black < white    ? tr(" 白の勝ち！")
+                   : black == white ? tr(" 引き分け")
+                                    : tr(" 黒の勝ち！"),
+                   2);
     console().pause(kPause);
     keepRecord(positionOf(board_, kBlack).finalScore());
     if (coach_) {

@@ -3,8 +3,12 @@
 #include <chrono>
 
 #include "platform/console.hpp"
+#include "platform/language.hpp"
 
 namespace orvanta {
+
+using platform::fill;
+using platform::tr;
 
 using platform::console;
 
@@ -42,7 +46,7 @@ std::size_t History::size() const {
 
 void History::print(const Board& board) const {
     if (colours_[0] == kEmpty) {
-        console().line("　データがありません", 2);
+        console().line(tr("　データがありません"), 2);
         return;
     }
     for (std::size_t i = 0; i < kMaxMoves && colours_[i] != kEmpty; ++i) {

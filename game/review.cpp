@@ -1,4 +1,5 @@
 #include "game/review.hpp"
+#include "platform/language.hpp"
 
 #include <algorithm>
 #include <atomic>
@@ -11,6 +12,9 @@
 #include "platform/console.hpp"
 
 namespace orvanta {
+
+using platform::fill;
+using platform::tr;
 
 namespace {
 
@@ -48,8 +52,8 @@ std::string signedDiscs(int discs) {
     return text.append(std::to_string(discs));
 }
 
-const char* reviewColourName(engine::Colour colour) {
-    return colour == engine::Colour::kBlack ? "黒" : "白";
+std::string reviewColourName(engine::Colour colour) {
+    return std::string(colour == engine::Colour::kBlack ? tr("黒") : tr("白"));
 }
 
 void trimRight(std::string& text) {
@@ -69,7 +73,7 @@ std::vector<std::string> chartLines(const std::vector<int>& chart) {
             break;
         }
     }
-    std::vector<std::string> lines = {" 評価の推移（黒から見た石差）"};
+    std::vector<std::string> lines = {std::string(tr(" 評価の推移（黒から見た石差）"))};
     for (int row = kChartHalfRows; row >= -kChartHalfRows; --row) {
         char label[16];
         std::snprintf(label, sizeof label, row == 0 ? " %4d +" : " %+4d |", row * step);
@@ -251,18 +255,18 @@ std::vector<std::string> reviewLines(const Review& review) {
         std::snprintf(number, sizeof number, " %2d", m->number);
         const bool marked = std::find(worst.begin(), worst.end(), m) != worst.end();
         lines.push_back(
-            std::string(number) + "手目 " + reviewColourName(m->colour) + " " +
-            engine::squareName(m->played.move) + " : " + signedDiscs(wholeDiscs(m->played.score)) +
-            "  最善 " + engine::squareName(m->best.move) + " : " +
-            signedDiscs(wholeDiscs(m->best.score)) + "  損失 " + std::to_string(loss(*m)) +
-            (m->handedOver ? "  （auto）"
-             : marked      ? "  悪手"
-                           : ""));
+            fill(tr("{}手目 {} {} : {}  最善 {} : {}  損失 {}"),
+                 {number, reviewColourName(m->colour), engine::squareName(m->played.move),
+                  signedDiscs(wholeDiscs(m->played.score)), engine::squareName(m->best.move),
+                  signedDiscs(wholeDiscs(m->best.score)), std::to_string(loss(*m))}) +
+            std::string(m->handedOver ? tr("  （auto）")
+                        : marked      ? tr("  悪手")
+                                      : ""));
     }
     if (losing.empty()) {
-        lines.emplace_back(" 石を損した手はありません");
+        lines.emplace_back(tr(" 石を損した手はありません"));
     }
-    std::string total = " 損失の合計 :";
+    std::string total(tr(" 損失の合計 :"));
     for (const engine::Colour colour : {engine::Colour::kBlack, engine::Colour::kWhite}) {
         const auto c = static_cast<std::size_t>(colour);
         if (review.reviewed[c]) {
@@ -283,7 +287,7 @@ Review showReview(const engine::Position& start, const std::vector<int>& moves,
                   std::array<bool, 2> reviewed, int level, std::size_t hashBytes,
                   const ReviewCache* cache, const std::vector<bool>& handedOver) {
     using platform::console;
-    console().line("　─対局の振り返り─");
+    console().line(tr("　─対局の振り返り─"));
     Review review = reviewGame(start, moves, reviewed, level, hashBytes, cache, handedOver);
     for (const std::string& line : reviewLines(review)) {
         console().line(line);

@@ -1,4 +1,5 @@
 #include "game/review_walk.hpp"
+#include "platform/language.hpp"
 
 #include <algorithm>
 #include <charconv>
@@ -8,6 +9,9 @@
 #include "players/positions.hpp"
 
 namespace orvanta {
+
+using platform::fill;
+using platform::tr;
 
 namespace {
 
@@ -37,12 +41,12 @@ std::string summary(const ReviewedMove& m) {
         const int whole = wholeDiscs(score);
         return (whole > 0 ? "+" : "") + std::to_string(whole);
     };
-    return " " + std::to_string(m.number) + "手目 " +
-           (m.colour == engine::Colour::kBlack ? "黒" : "白") + "  ＊ " +
-           engine::squareName(m.played.move) + " : " + discs(m.played.score) + "  ◎ 最善 " +
-           engine::squareName(m.best.move) + " : " + discs(m.best.score) + "  損失 " +
-           std::to_string(wholeDiscs(m.best.score) - wholeDiscs(m.played.score)) +
-           (m.handedOver ? "  （auto）" : "");
+    return fill(tr(" {}手目 {}  ＊ {} : {}  ◎ 最善 {} : {}  損失 {}"),
+                {std::to_string(m.number), m.colour == engine::Colour::kBlack ? tr("黒") : tr("白"),
+                 engine::squareName(m.played.move), discs(m.played.score),
+                 engine::squareName(m.best.move), discs(m.best.score),
+                 std::to_string(wholeDiscs(m.best.score) - wholeDiscs(m.played.score))}) +
+           std::string(m.handedOver ? tr("  （auto）") : "");
 }
 
 bool isListed(const ReviewedMove& m) {
@@ -80,8 +84,8 @@ void showReviewedMove(const ReviewedMove& m) {
     board.print({.best = best | squareBit(m.best.move),
                  .played = squareBit(m.played.move),
                  .colour = true});
-    console().line(" 最善の読み : " + lineText(m.best.line));
-    console().line(" 打った手の後 : " + lineText(m.played.line), 2);
+    console().line(std::string(tr(" 最善の読み : ")) + lineText(m.best.line));
+    console().line(std::string(tr(" 打った手の後 : ")) + lineText(m.played.line), 2);
 }
 
 void showReviewBoards(const Review& review) {
@@ -110,7 +114,8 @@ void walkReview(const Review& review) {
         showReviewedMove(*listed[static_cast<std::size_t>(i)]);
     };
     for (;;) {
-        console().write(" 盤面で見る : Enter か n 次の手, p 前の手, 番号 その手目, q 終わり -> ");
+        console().write(
+            tr(" 盤面で見る : Enter か n 次の手, p 前の手, 番号 その手目, q 終わり -> "));
         const auto answer = console().readLine(kAnswerBytes);
         console().endLine();
         if (!answer) {
@@ -127,7 +132,7 @@ void walkReview(const Review& review) {
         }
         if (is("") || is("n")) {
             if (at + 1 >= count) {
-                console().line(" 一覧の最後の手です", 2);
+                console().line(tr(" 一覧の最後の手です"), 2);
                 continue;
             }
             show(at + 1);
@@ -135,7 +140,7 @@ void walkReview(const Review& review) {
         }
         if (is("p")) {
             if (at <= 0) {
-                console().line(" 一覧の最初の手です", 2);
+                console().line(tr(" 一覧の最初の手です"), 2);
                 continue;
             }
             show(at - 1);
@@ -146,8 +151,8 @@ void walkReview(const Review& review) {
                 std::find_if(review.moves.begin(), review.moves.end(),
                              [&](const ReviewedMove& m) { return m.number == *number; });
             if (found == review.moves.end()) {
-                console().line(" " + std::to_string(*number) + "手目は振り返った手ではありません",
-                               2);
+                console().line(
+                    fill(tr(" {}手目は振り返った手ではありません"), {std::to_string(*number)}), 2);
                 continue;
             }
             // The walk goes on from the listed move at or before it.
@@ -158,7 +163,7 @@ void walkReview(const Review& review) {
             showReviewedMove(*found);
             continue;
         }
-        console().line(" 使える答え : Enter, n, p, 手の番号, q", 2);
+        console().line(tr(" 使える答え : Enter, n, p, 手の番号, q"), 2);
     }
 }
 

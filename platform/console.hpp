@@ -81,6 +81,9 @@ class Console {
     // once at start-up from the options, the terminal and NO_COLOR.
     void setColour(bool on) { colour_ = on; }
     bool colour() const { return colour_; }
+    // Whether the program's texts are in English (see language.hpp) rather than Japanese.
+    void setEnglish(bool on) { english_ = on; }
+    bool english() const { return english_; }
 
     void write(std::string_view utf8);
     void write(int number);
@@ -142,6 +145,7 @@ class Console {
     bool padAmbiguous_ = false;
     const bool* testMode_;
     bool colour_ = false;
+    bool english_ = false;
     std::array<char, 4096> input_{};
     std::size_t inputPos_ = 0;
     std::size_t inputEnd_ = 0;

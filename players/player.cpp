@@ -1,4 +1,5 @@
 #include "players/player.hpp"
+#include "platform/language.hpp"
 
 #include <algorithm>
 #include <cstdlib>
@@ -10,6 +11,9 @@
 #include "players/positions.hpp"
 
 namespace orvanta {
+
+using platform::fill;
+using platform::tr;
 
 namespace {
 
@@ -30,13 +34,14 @@ std::string discs(const MoveScore& scored) {
 
 void showHelp() {
     auto& console = platform::console();
-    console.line(" f5 などの升目 : そこに打ちます（・の升目に打てます。F5 でも同じ）");
-    console.line(" hint          : 打てる手とその評価（石差）を良い順に示し、最善手に◎を付けます");
-    console.line(" undo          : 自分の最後の手と、その後の相手の手を戻します");
-    console.line(" auto, p       : この一手をコンピュータに任せます");
-    console.line(" out           : 対局をやめます");
-    console.line(" help          : この説明を出します");
-    console.line(" ┃●┃ の石      : 最後に打たれた手です", 2);
+    console.line(tr(" f5 などの升目 : そこに打ちます（・の升目に打てます。F5 でも同じ）"));
+    console.line(
+        tr(" hint          : 打てる手とその評価（石差）を良い順に示し、最善手に◎を付けます"));
+    console.line(tr(" undo          : 自分の最後の手と、その後の相手の手を戻します"));
+    console.line(tr(" auto, p       : この一手をコンピュータに任せます"));
+    console.line(tr(" out           : 対局をやめます"));
+    console.line(tr(" help          : この説明を出します"));
+    console.line(tr(" ┃●┃ の石      : 最後に打たれた手です"), 2);
 }
 
 }  // namespace
@@ -64,7 +69,7 @@ Point Player::select(Board& board, std::int32_t colour) {
     for (;;) {
         board.print();
         console.endLine();
-        console.write(" どこに置きますか？(例:f5 / out-終了 / auto-自動) -> ");
+        console.write(tr(" どこに置きますか？(例:f5 / out-終了 / auto-自動) -> "));
         const auto word = console.readWord();
         console.endLine();
         if (const auto chosen = choiceOf(word, board, colour)) {
@@ -76,7 +81,7 @@ Point Player::select(Board& board, std::int32_t colour) {
         if (board.canPlace(answer, colour)) {
             return answer;
         }
-        console.write(" そこには置けません");
+        console.write(tr(" そこには置けません"));
         console.endLine(2);
     }
 }
@@ -106,9 +111,11 @@ Point Player::coachedSelect(Board& board, std::int32_t colour) {
     console.endLine();
     Point answer(0, 0);
     for (;;) {
-        console.write(colour == kBlack ? " ●黒の番 (黒石 " : " ○白の番 (黒石 ", board.count(kBlack),
-                      ", 白石 ", board.count(kWhite),
-                      ") どこに置きますか？(f5, hint, undo, help) -> ");
+        console.write(fill(
+            colour == kBlack
+                ? tr(" ●黒の番 (黒石 {}, 白石 {}) どこに置きますか？(f5, hint, undo, help) -> ")
+                : tr(" ○白の番 (黒石 {}, 白石 {}) どこに置きますか？(f5, hint, undo, help) -> "),
+            {std::to_string(board.count(kBlack)), std::to_string(board.count(kWhite))}));
         const auto word = console.readWord();
         console.endLine();
         if (const auto chosen = choiceOf(word, board, colour)) {
@@ -132,16 +139,16 @@ Point Player::coachedSelect(Board& board, std::int32_t colour) {
                 return answer;
             }
             console.line(board.get(answer) != kEmpty
-                             ? " " + squareName(answer) + " にはもう石があります"
-                             : " " + squareName(answer) + " に置いても相手の石を挟めません",
+                             ? fill(tr(" {} にはもう石があります"), {squareName(answer)})
+                             : fill(tr(" {} に置いても相手の石を挟めません"), {squareName(answer)}),
                          2);
             continue;
         }
         if (looksLikeSquare(lower)) {
-            console.line(" " + lower + " は盤の外です（升目は a1 から h8 まで）", 2);
+            console.line(fill(tr(" {} は盤の外です（升目は a1 から h8 まで）"), {lower}), 2);
             continue;
         }
-        console.line(" 使える言葉 : f5 などの升目, hint, undo, auto, p, out, help", 2);
+        console.line(tr(" 使える言葉 : f5 などの升目, hint, undo, auto, p, out, help"), 2);
     }
 }
 
@@ -161,8 +168,8 @@ void Player::showHint(const Board& board, std::int32_t colour) {
     board.print(
         {.legal = legalSquares(board, colour), .best = best, .lastMove = true, .colour = true});
     console.endLine();
-    console.line(exact ? " ヒント（良い順、読み切った石差、◎が最善）:"
-                       : " ヒント（良い順、石差の見込み、◎が最善）:");
+    console.line(exact ? tr(" ヒント（良い順、読み切った石差、◎が最善）:")
+                       : tr(" ヒント（良い順、石差の見込み、◎が最善）:"));
     std::string line;
     for (std::size_t i = 0; i < scores.size(); ++i) {
         line += line.empty() ? " " : ", ";

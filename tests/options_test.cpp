@@ -110,7 +110,7 @@ TEST(RealProgramOptions, BadUseGivesTwoLinesOnStandardErrorNothingElseAndStatusT
          start = end + 1) {
         EXPECT_LE(end - start, 80u) << help.out.substr(start, end - start);
     }
-    EXPECT_EQ(std::count(help.out.begin(), help.out.end(), '\n'), 26) << "one line per option";
+    EXPECT_EQ(std::count(help.out.begin(), help.out.end(), '\n'), 28) << "one line per option";
     const auto version = testing::runProgram({.args = {"-V"}});
     EXPECT_EQ(version.out, versionText());
     EXPECT_TRUE(std::regex_search(version.out, std::regex("^orvanta [0-9]+\\.[0-9]+\\.[0-9]+\n")));

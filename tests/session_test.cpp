@@ -58,6 +58,10 @@ INSTANTIATE_TEST_SUITE_P(
             "coach_white_level_3", 1'700'000'000, {.seed = 11, .coach = true, .reviewLevel = 6}},
         Transcript{
             "coach_words_and_answers", 1'700'000'000, {.seed = 3, .level = 1, .coach = true}},
+        Transcript{"english_classic", 1'700'000'000, {.english = true}},
+        Transcript{"english_coach",
+                   1'700'000'000,
+                   {.seed = 11, .coach = true, .reviewLevel = 6, .english = true}},
         Transcript{"coach_colour",
                    1'700'000'000,
                    {.seed = 3, .level = 1, .coach = true, .colouring = Colouring::kAlways}}),
@@ -69,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PlayerModeScreens, NoLineIsWiderThan79Columns) {
     platform::Converter shiftJis("CP932");
     for (const char* name :
-         {"coach_two_players", "coach_white_level_3", "coach_words_and_answers"}) {
+         {"coach_two_players", "coach_white_level_3", "coach_words_and_answers", "english_coach"}) {
         std::string screen = sessionFile(std::string(name) + ".out");
         std::size_t start = 0;
         for (std::size_t end; (end = screen.find('\n', start)) != std::string::npos;
@@ -79,6 +83,42 @@ TEST(PlayerModeScreens, NoLineIsWiderThan79Columns) {
                 line.erase(at, line.find('}', at) + 1 - at);
             }
             EXPECT_LE(shiftJis.convert(line).size(), 79u) << name << ": " << line;
+        }
+    }
+}
+
+// In English no Japanese is left: every session's input, played in English, writes no kana
+// (but the mark ・) and no kanji.
+TEST(EnglishScreens, HoldNoJapaneseText) {
+    for (const char* name :
+         {"f5_normal_mode", "f5_test_mode", "listing_after_quit", "pass_then_white_wins",
+          "menu_edge_cases", "words_at_the_move_prompt", "human_plays_black_with_auto",
+          "coach_two_players", "coach_white_level_3", "coach_words_and_answers"}) {
+        ConsoleTest console(sessionFile(std::string(name) + ".in"));
+        const bool coach = std::string_view(name).starts_with("coach");
+        EXPECT_EQ(run({.seed = 11,
+                       .level = std::string_view(name) == "coach_words_and_answers"
+                                    ? std::optional<int>(1)
+                                    : std::nullopt,
+                       .coach = coach,
+                       .reviewLevel = 6,
+                       .english = true}),
+                  0);
+        const std::string text = console.host.text();
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const auto lead = static_cast<unsigned char>(text[i]);
+            if (lead < 0xE0 || lead >= 0xF0 || i + 2 >= text.size()) {
+                continue;
+            }
+            const char32_t c = ((lead & 0x0Fu) << 12) |
+                               ((static_cast<unsigned char>(text[i + 1]) & 0x3Fu) << 6) |
+                               (static_cast<unsigned char>(text[i + 2]) & 0x3Fu);
+            const bool kana = c >= U'\u3040' && c <= U'\u30FF' && c != U'・';
+            const bool kanji = c >= U'\u4E00' && c <= U'\u9FFF';
+            EXPECT_FALSE(kana || kanji) << name << ": " << text.substr(i > 40 ? i - 40 : 0, 120);
+            if (kana || kanji) {
+                break;
+            }
         }
     }
 }
