@@ -48,7 +48,7 @@ void BackgroundReview::stop() {
 
 void BackgroundReview::work() {
     try {
-        engine::Search search(hashBytes_);
+        engine::Search search(reviewTableBytes(hashBytes_));
         for (;;) {
             ReviewJob job;
             {

@@ -18,6 +18,7 @@ namespace orvanta {
 // would find itself (see ReviewCache), so a game's review does not depend on how far this got.
 class BackgroundReview {
   public:
+    // Reviews at `level`, its search's table sized as a review of `hashBytes` sizes each.
     BackgroundReview(int level, std::size_t hashBytes);
     // Stops the search under way and waits for the thread.
     ~BackgroundReview();
@@ -29,6 +30,10 @@ class BackgroundReview {
     // Abandons the work not yet done: the review of the game does the rest itself.
     void stop();
     const ReviewCache& cache() const { return cache_; }
+    // Keeps a position's review found elsewhere (a hint), so that it is not searched again.
+    void keep(const ReviewJob& job, std::vector<MoveScore> scores) {
+        cache_.keep(job, std::move(scores));
+    }
 
   private:
     void work();

@@ -63,7 +63,12 @@ void Game::setCoach(bool on) {
 
 void Game::seat(PlayMode mode, std::optional<std::int32_t> humanColour) {
     const auto human = [this] {
-        return std::make_unique<Player>(level_, search_.get(), coach_, book_);
+        auto player = std::make_unique<Player>(level_, search_.get(), coach_, book_);
+        if (coach_) {
+            player->setAnalysis(
+                [this](const engine::Position& position) { return analysis(position); });
+        }
+        return player;
     };
     const auto computer = [this] { return makeComputer(level_, search_.get(), book_); };
     if (search_) {
@@ -208,6 +213,21 @@ void Game::finish() {
             walkReview(review);
         }
     }
+}
+
+std::vector<MoveScore> Game::analysis(const engine::Position& position) {
+    const ReviewJob job{position, engine::kPass, true};
+    if (background_) {
+        if (auto known = background_->cache().find(job)) {
+            return *std::move(known);
+        }
+    }
+    engine::Search search(reviewTableBytes(hashBytes_));
+    std::vector<MoveScore> scores = reviewPosition(search, job, reviewLimits(reviewLevel_));
+    if (background_) {
+        background_->keep(job, scores);
+    }
+    return scores;
 }
 
 void Game::reviewLater(std::int32_t colour, int move) {

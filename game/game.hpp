@@ -74,6 +74,10 @@ class Game {
     // Hands the background review the position before a move: all of its moves where a human
     // moves, else the move played (kPass: not yet known).
     void reviewLater(std::int32_t colour, int move);
+    // A position's review, as the hint gives it: the background's when it has it, else searched
+    // now (and kept for the review). Either way the same scores: the hint agrees with the
+    // review after the game.
+    std::vector<MoveScore> analysis(const engine::Position& position);
 
     Board board_;
     History history_;

@@ -103,6 +103,10 @@ int wholeDiscs(int score) {
     return roundedDivision(score, engine::kScoreScale);
 }
 
+std::size_t reviewTableBytes(std::size_t hashBytes) {
+    return hashBytes / kReviewThreads;
+}
+
 engine::SearchLimits reviewLimits(int level) {
     engine::SearchLimits limits = levelLimits(level);
     if (level >= kDeepReviewLevel) {
@@ -178,7 +182,7 @@ Review reviewGame(const engine::Position& start, const std::vector<int>& moves,
     const engine::SearchLimits limits = reviewLimits(level);
     const auto work = [&](std::size_t worker) {
         try {
-            engine::Search search(hashBytes / kReviewThreads);
+            engine::Search search(reviewTableBytes(hashBytes));
             for (std::size_t m; (m = next++) < missing.size();) {
                 const std::size_t j = missing[m];
                 results[j] = resultOf(jobs[j], reviewPosition(search, jobs[j], limits));

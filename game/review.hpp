@@ -26,6 +26,10 @@ inline constexpr int kReviewExactEmpties = 22;
 
 // The search limits of a review at `level`.
 engine::SearchLimits reviewLimits(int level);
+// The table of each search of a review that may use `hashBytes` in all. A position's review
+// depends on its table's size (under a node budget, what the table keeps changes the search), so
+// every search of a review uses this size: the review of a game, its background and the hint.
+std::size_t reviewTableBytes(std::size_t hashBytes);
 
 // One position of a game to review: all its moves scored, or only the move played (for the
 // chart, after a colour that is not reviewed).
@@ -81,9 +85,9 @@ struct Review {
 // Reviews a game: `moves` are the squares and passes (engine::kPass) played from `start`, each
 // legal in turn. Every position where a reviewed colour moves gets all its moves scored at
 // `level` (exact where the level solves); after the other colour's moves only the move played is
-// scored, for the chart. Two threads share the positions, each with its own search and half of
-// `hashBytes` for its table, cleared before each position: the result is the same whatever the
-// timing.
+// scored, for the chart. Two threads share the positions, each with its own search and a table
+// of reviewTableBytes(hashBytes), cleared before each position: the result is the same whatever
+// the timing.
 // Positions found in `cache` are taken from it. The moves i for which `handedOver[i]` is true
 // (when it has an entry i) were the computer's, chosen for the player.
 Review reviewGame(const engine::Position& start, const std::vector<int>& moves,

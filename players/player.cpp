@@ -154,7 +154,9 @@ Point Player::coachedSelect(Board& board, std::int32_t colour) {
 
 void Player::showHint(const Board& board, std::int32_t colour) {
     auto& console = platform::console();
-    const auto scores = scoreMoves(*search_, positionOf(board, colour), adviceLevel(level_));
+    const engine::Position position = positionOf(board, colour);
+    const auto scores =
+        analysis_ ? analysis_(position) : scoreMoves(*search_, position, adviceLevel(level_));
     const bool exact = std::all_of(scores.begin(), scores.end(),
                                    [](const MoveScore& scored) { return scored.exact; });
     // The board again, the best moves (all that share the best score) marked.

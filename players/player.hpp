@@ -1,10 +1,13 @@
 #pragma once
 
+#include <functional>
 #include <optional>
+#include <vector>
 
 #include "engine/book.hpp"
 #include "engine/search.hpp"
 #include "platform/console.hpp"
+#include "players/move_scores.hpp"
 #include "players/turn.hpp"
 
 namespace orvanta {
@@ -21,11 +24,16 @@ namespace orvanta {
 // turns nothing), and any other word one line naming the words.
 class Player final : public Turn {
   public:
+    // Where a hint's scores come from: every legal move of the position, best first. Without
+    // one, the engine searches at the level's advice level (adviceLevel).
+    using Analysis = std::function<std::vector<MoveScore>(const engine::Position&)>;
+
     explicit Player(int level = 0, engine::Search* search = nullptr, bool coach = false,
                     engine::Book book = {})
         : level_(level), search_(search), coach_(coach), book_(book) {}
     Point select(Board& board, std::int32_t colour) override;
     bool handedOver() const override { return handedOver_; }
+    void setAnalysis(Analysis analysis) { analysis_ = std::move(analysis); }
 
   private:
     // The quit point for "out" or the end of input, the computer's move for "auto" and "p";
@@ -40,6 +48,7 @@ class Player final : public Turn {
     bool coach_;
     engine::Book book_;
     bool handedOver_ = false;
+    Analysis analysis_;
 };
 
 }  // namespace orvanta

@@ -262,7 +262,7 @@ TEST(ReviewCache, TheReviewTakesWhatTheCacheHoldsAndTheBackgroundFindsTheSame) {
     EXPECT_EQ(review.chart[0], -7 * engine::kScoreScale);
 
     const ReviewJob second{start.after(moves[0]), moves[1], false};
-    engine::Search search(kMiB);
+    engine::Search search(reviewTableBytes(kMiB));
     const auto expected = reviewPosition(search, second, reviewLimits(5));
     BackgroundReview background(5, kMiB);
     background.add(second);
