@@ -133,6 +133,9 @@ TEST(RealProgramPlayerMode, AGameOnATerminalIsTheTranscriptsGameInTheTerminalsCh
          {"--coach", "--seed=3", "--level=1", "--pause-scale=0"},
          "NO_COLOR=1"},
         {"coach_colour", {"--coach", "--seed=3", "--level=1", "--pause-scale=0"}, "NO_COLOR="},
+        {"english_coach",
+         {"--coach", "--seed=11", "--review-level=6", "--pause-scale=0", "--lang=en"},
+         "NO_COLOR=1"},
     };
     for (const auto& c : cases) {
         std::string screen = sessionFile(std::string(c.name) + ".out");
@@ -141,10 +144,15 @@ TEST(RealProgramPlayerMode, AGameOnATerminalIsTheTranscriptsGameInTheTerminalsCh
         }
         // On a terminal a review may be walked: the player answers q, back to the menu.
         std::string input = sessionFile(std::string(c.name) + ".in");
-        if (const auto review = screen.find("　─対局の振り返り─"); review != std::string::npos) {
+        const bool english = std::string_view(c.name).starts_with("english");
+        if (const auto review =
+                screen.find(english ? "  -Review of the game-" : "　─対局の振り返り─");
+            review != std::string::npos) {
             screen.insert(
-                screen.find("　─メニュー─", review),
-                " 盤面で見る : Enter か n 次の手, p 前の手, 番号 その手目, q 終わり -> \n");
+                screen.find(english ? "  -Menu-" : "　─メニュー─", review),
+                english
+                    ? " On the board: Enter or n next, p previous, a number, q done -> \n"
+                    : " 盤面で見る : Enter か n 次の手, p 前の手, 番号 その手目, q 終わり -> \n");
             input.insert(input.rfind("4\n-1\n"), "q\n");
         }
         const auto run = testing::runProgram({.input = input,

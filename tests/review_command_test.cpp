@@ -11,6 +11,7 @@
 #include "app/review_command.hpp"
 #include "engine/position.hpp"
 #include "game/ggf_reader.hpp"
+#include "platform/terminal.hpp"
 #include "tests/support/fake_host.hpp"
 #include "tests/support/program.hpp"
 #include "tests/support/scratch.hpp"
@@ -106,6 +107,22 @@ TEST(ReviewScreen, WalkingTheMovesAndTheBoardsMatchTheirTranscripts) {
             EXPECT_LE(end - start, 79u) << c.name << ": " << console.host.text();
         }
     }
+}
+
+// On a terminal the walk is offered without being asked for: the real program on a
+// pseudo-terminal shows the walk's transcript in the terminal's character set.
+TEST(RealProgramReview, WalksTheReviewOnATerminal) {
+    std::string screen = sessionFile("review_walk.out");
+    const auto run =
+        testing::runProgram({.input = "\nn\nn\nn\nn\np\np\np\np\n8\n3\nx\nq\n",
+                             .args = {"--review=" ORVANTA_SESSIONS_DIR "/review_two_games.ggf",
+                                      "--game=2", "--level=6"},
+                             .env = {"LC_ALL=C.UTF-8", "NO_COLOR=1"},
+                             .in = testing::Stream::Terminal,
+                             .out = testing::Stream::Terminal,
+                             .answer = "\x1b[1;2R"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "\r─\x1b[6n\r\x1b[K" + platform::padAmbiguous(screen));
 }
 
 // Standard output holds whole reviews or nothing: every fault is one line on standard error
