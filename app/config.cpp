@@ -40,14 +40,16 @@ std::variant<std::vector<std::string>, UsageError> configArguments(std::string_v
         const std::string where = path + ":" + std::to_string(number) + ": ";
         const std::string_view name = trimmed(line.substr(0, line.find('=')));
         if (!allowedInConfig(name)) {
-            const std::string quoted = "'" + std::string(name) + "'";
-            return UsageError{where + (isOption(name)
-                                           ? quoted +
-                                                 " is an option of the command line "
-                                                 "only (orvanta --" +
-                                                 std::string(name) + "), not of this file"
-                                           : quoted + " is no option of the game (see "
-                                                      "orvanta --help)")};
+            std::string message = where;
+            message.append("'").append(name).append("'");
+            if (isOption(name)) {
+                message.append(" is an option of the command line only (orvanta --")
+                    .append(name)
+                    .append("), not of this file");
+            } else {
+                message.append(" is no option of the game (see orvanta --help)");
+            }
+            return UsageError{message};
         }
         std::string argument = "--" + std::string(name);
         if (const auto equals = line.find('='); equals != std::string_view::npos) {

@@ -211,8 +211,6 @@ const std::array<OptionInfo, 25> kOptionTable = {{
      {"on", "off"}},
 }};
 
-static_assert(Options{}.reviewLevel == kDefaultReviewLevel);
-
 const OptionInfo& describe(Id id) {
     return *std::find_if(kOptionTable.begin(), kOptionTable.end(),
                          [id](const OptionInfo& s) { return s.id == id; });

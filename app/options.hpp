@@ -55,7 +55,7 @@ struct Options {
     // Player mode: the choice of colour and level before a game against the computer, marks of
     // the legal moves, hint, undo and help at the move prompt, a review after every game.
     bool coach = false;
-    // The level of player mode's review after each game (9: kDefaultReviewLevel).
+    // The level of player mode's review after each game (kDefaultReviewLevel; a test checks).
     int reviewLevel = 9;
     // The human's colour against the computer; unset: asked in player mode, a coin toss else.
     std::optional<Seat> seat;

@@ -11,6 +11,7 @@
 #include "app/review_command.hpp"
 #include "engine/position.hpp"
 #include "game/ggf_reader.hpp"
+#include "game/review.hpp"
 #include "platform/terminal.hpp"
 #include "tests/support/fake_host.hpp"
 #include "tests/support/program.hpp"
@@ -44,6 +45,7 @@ TEST(ReviewOptions, FileGameAndLevelOrOneComplaint) {
         {{"--nboard", "--review=a"},
          "--review may not be given with --gtp, --nboard, --perft or --solve"},
     };
+    EXPECT_EQ(Options{}.reviewLevel, kDefaultReviewLevel) << "player mode reviews as --review";
     for (const auto& c : cases) {
         const auto parsed = parseOptions(c.args);
         const auto* error = std::get_if<UsageError>(&parsed);
