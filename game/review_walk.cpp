@@ -29,8 +29,10 @@ std::uint64_t squareBit(int square) {
 std::string lineText(const std::vector<int>& line) {
     std::string text;
     for (std::size_t i = 0; i < line.size() && i < kLineMoves; ++i) {
-        text += (text.empty() ? "" : " ") +
-                (line[i] == engine::kPass ? std::string("pass") : engine::squareName(line[i]));
+        if (!text.empty()) {
+            text += ' ';
+        }
+        text += line[i] == engine::kPass ? std::string("pass") : engine::squareName(line[i]);
     }
     return text;
 }
@@ -39,7 +41,9 @@ std::string lineText(const std::vector<int>& line) {
 std::string summary(const ReviewedMove& m) {
     const auto discs = [](int score) {
         const int whole = wholeDiscs(score);
-        return (whole > 0 ? "+" : "") + std::to_string(whole);
+        std::string text(whole > 0 ? "+" : "");
+        text += std::to_string(whole);
+        return text;
     };
     return fill(tr(" {}手目 {}  ＊ {} : {}  ◎ 最善 {} : {}  損失 {}"),
                 {std::to_string(m.number), m.colour == engine::Colour::kBlack ? tr("黒") : tr("白"),
