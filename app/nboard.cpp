@@ -19,9 +19,12 @@
 
 #include "app/nboard_ggf.hpp"
 #include "app/numbers.hpp"
+#include "engine/time_manager.hpp"
+#include "game/review.hpp"
 #include "platform/console.hpp"
 #include "players/engine_pc.hpp"
 #include "players/levels.hpp"
+#include "players/move_scores.hpp"
 
 namespace orvanta {
 
@@ -58,18 +61,21 @@ std::optional<long long> whole(std::string_view text, long long low, long long h
 }
 
 // A decimal as the GUI writes evals and times: a sign, digits, a point (not "inf" or "nan").
-bool isDecimal(std::string_view text) {
+std::optional<double> decimal(std::string_view text) {
     if (text.starts_with('+')) {
         text.remove_prefix(1);  // from_chars takes only a minus
         if (text.starts_with('-')) {
-            return false;
+            return std::nullopt;
         }
     }
     double value = 0;
     const auto [end, error] =
         std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
-    return !text.empty() && error == std::errc() && end == text.data() + text.size() &&
-           std::isfinite(value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 std::string fixed(double value) {
@@ -99,36 +105,19 @@ std::string moveName(int move) {
     return name;
 }
 
-// One move's score after a search of what follows it, for the side that plays it.
-struct Evaluation {
-    int move = engine::kPass;
-    int score = 0;
-    bool exact = false;
-    int depth = 0;  // plies, counting the move itself
-    std::vector<int> pv;
-    std::uint64_t nodes = 0;
-};
-
-// Searches the position after `move` (searching on through a pass that must follow it).
-Evaluation evaluateMove(engine::Search& search, const engine::Position& position, int move,
-                        engine::SearchLimits limits) {
-    Evaluation evaluation{move, 0, false, 1, {move}, 0};
-    engine::Position next = position.after(move);
-    int sign = -1;
-    if (next.mustPass()) {
-        next = next.after(engine::kPass);
-        evaluation.pv.push_back(engine::kPass);
-        ++evaluation.depth;
-        sign = 1;
+// "F5-D6-C3".
+std::string pvText(const std::vector<int>& moves) {
+    std::string text;
+    for (const int move : moves) {
+        text.append(text.empty() ? "" : "-").append(moveName(move));
     }
-    limits.depth = std::max(1, limits.depth - evaluation.depth);
-    const engine::SearchResult result = search.run(next, limits);
-    evaluation.score = sign * result.score;
-    evaluation.exact = result.exact;
-    evaluation.depth += result.depth;
-    evaluation.pv.insert(evaluation.pv.end(), result.pv.begin(), result.pv.end());
-    evaluation.nodes = result.nodes;
-    return evaluation;
+    return text;
+}
+
+// A search line: "search F5-D6 2.00 0 12", the depth "100%" when the score is exact.
+std::string searchLine(const std::vector<int>& pv, int score, bool exact, int depth) {
+    return "search " + pvText(pv) + " " + eval(score) + " 0 " +
+           (exact ? std::string("100%") : std::to_string(depth)) + "\n";
 }
 
 // Lines are read in one thread and carried out in another: the queue between them.
@@ -213,6 +202,7 @@ void Nboard::run(std::string_view line, const std::function<bool()>& interrupted
             error("this engine speaks version 2 of the protocol");
         } else {
             send_("set myname Orvanta\n");
+            send_("status Orvanta is waiting\n");
         }
     } else if (command == "set") {
         const auto [what, value] = nboard::split(rest);
@@ -223,6 +213,8 @@ void Nboard::run(std::string_view line, const std::function<bool()>& interrupted
         hint(rest, interrupted);
     } else if (command == "go" && rest.empty()) {
         go(interrupted);
+    } else if (command == "analyze" && rest.empty()) {
+        analyze(interrupted);
     } else if (command == "ping") {
         if (!nboard::whole(rest, 0, 999'999'999'999'999'999)) {
             error("ping takes a whole number");
@@ -233,7 +225,7 @@ void Nboard::run(std::string_view line, const std::function<bool()>& interrupted
         send_("learned\n");
     } else if (command == "quit" && rest.empty()) {
         done_ = true;
-    } else if (command == "go" || command == "learn" || command == "quit") {
+    } else if (command == "go" || command == "analyze" || command == "learn" || command == "quit") {
         error(std::string(command) + " takes nothing");
     } else {
         error("unknown command '" + std::string(command) + "'");
@@ -252,7 +244,10 @@ void Nboard::set(std::string_view what, std::string_view value) {
         if (const auto* message = std::get_if<std::string>(&game)) {
             return error("set game: " + *message);
         }
-        game_ = std::get<engine::GameState>(std::move(game));
+        auto& read = std::get<NboardGame>(game);
+        game_ = std::move(read.state);
+        timeLimit_ = read.timeLimit;
+        timeUsed_ = read.timeUsed;
     } else if (what == "contempt") {
         const auto contempt =
             nboard::whole(value, -engine::kSquares * 100LL, engine::kSquares * 100LL);
@@ -278,12 +273,15 @@ void Nboard::move(std::string_view text) {
     const bool wellFormed =
         square && parts.size() <= 3 && text.find(' ') == std::string_view::npos &&
         std::all_of(parts.begin() + 1, parts.end(),
-                    [](std::string_view part) { return part.empty() || nboard::isDecimal(part); });
+                    [](std::string_view part) { return part.empty() || nboard::decimal(part); });
     if (!wellFormed) {
         return error("move takes a square or PA, perhaps with /eval/time");
     }
     // A square for the side whose opponent had to pass stands for the pass and the move.
     const std::size_t before = game_.moves().size();
+    const engine::Colour mover = *square != engine::kPass && game_.mustPass()
+                                     ? engine::other(game_.toMove())
+                                     : game_.toMove();
     if (*square != engine::kPass && game_.mustPass()) {
         game_.play(engine::kPass);
     }
@@ -291,12 +289,16 @@ void Nboard::move(std::string_view text) {
         while (game_.moves().size() > before) {
             game_.undo();
         }
-        error(name + " is not legal here");
+        return error(name + " is not legal here");
+    }
+    if (parts.size() == 3 && !parts[2].empty()) {
+        timeUsed_[static_cast<std::size_t>(mover)] += std::max(*nboard::decimal(parts[2]), 0.0);
     }
 }
 
 engine::SearchLimits Nboard::limits(const std::function<bool()>& interrupted) {
     searchStart_ = lastStatus_ = clock_();
+    send_("status Orvanta is thinking\n");
     engine::SearchLimits limits;
     limits.depth = depth_;
     limits.exactEmpties = nboardExactEmpties(depth_);
@@ -306,7 +308,7 @@ engine::SearchLimits Nboard::limits(const std::function<bool()>& interrupted) {
         if (now - lastStatus_ >= nboard::kStatusInterval) {
             lastStatus_ = now;
             send_(
-                "status thinking, " +
+                "status Orvanta is thinking, " +
                 std::to_string(
                     std::chrono::duration_cast<std::chrono::seconds>(now - searchStart_).count()) +
                 " s\n");
@@ -316,6 +318,12 @@ engine::SearchLimits Nboard::limits(const std::function<bool()>& interrupted) {
     return limits;
 }
 
+void Nboard::finish(std::uint64_t nodes) {
+    send_("nodestats " + std::to_string(nodes) + " " + nboard::seconds(clock_() - searchStart_) +
+          "\n");
+    send_("status Orvanta is waiting\n");
+}
+
 void Nboard::hint(std::string_view count, const std::function<bool()>& interrupted) {
     const auto wanted = nboard::whole(count, 1, 1'000'000);
     if (!wanted) {
@@ -323,57 +331,50 @@ void Nboard::hint(std::string_view count, const std::function<bool()>& interrupt
     }
     const engine::Position& position = game_.position();
     std::vector<int> moves;
-    if (position.mustPass()) {
-        moves.push_back(engine::kPass);
-    } else if (!position.isOver()) {
-        for (engine::Bitboard set = position.moves(); set != 0; set &= set - 1) {
-            moves.push_back(engine::firstSquare(set));
-        }
+    for (engine::Bitboard set = position.moves(); set != 0; set &= set - 1) {
+        moves.push_back(engine::firstSquare(set));
     }
-    // Every move is searched a ply deeper each round, the best of the last round first; the
-    // first round always finishes, so that an interrupted hint still has a score for every move.
-    // A move keeps its deepest score.
+    // Every move is searched a ply deeper each round, the best of the last round first, and the
+    // best `wanted` are sent after each round. The first round always finishes, so that an
+    // interrupted hint still has a score for every move. A move keeps its deepest score.
     engine::SearchLimits searchLimits = limits(interrupted);
-    std::vector<nboard::Evaluation> evaluations;
+    struct Hinted {
+        MoveScore score;
+        int depth = 0;
+    };
+    std::vector<Hinted> hinted;
     std::uint64_t nodes = 0;
     bool stopped = false;
-    for (int depth = 1; depth <= depth_ && !stopped; ++depth) {
-        searchLimits.depth = depth;
+    for (int depth = 2; !moves.empty() && !stopped; ++depth) {
+        searchLimits.depth = std::min(depth, depth_);
         bool allExact = true;
-        for (std::size_t i = 0; i < moves.size() && (!stopped || depth == 1); ++i) {
-            nboard::Evaluation e = nboard::evaluateMove(search_, position, moves[i], searchLimits);
-            nodes += e.nodes;
+        for (std::size_t i = 0; i < moves.size() && (!stopped || hinted.size() < moves.size());
+             ++i) {
+            MoveScore score = scoreMove(search_, position, moves[i], searchLimits);
+            nodes += search_.lastNodes();
             stopped = interrupted && interrupted();
-            allExact = allExact && e.exact;
-            if (i == evaluations.size()) {
-                evaluations.push_back(std::move(e));
-            } else if (e.exact || e.depth >= evaluations[i].depth) {
-                evaluations[i] = std::move(e);
+            allExact = allExact && score.exact;
+            if (i == hinted.size()) {
+                hinted.push_back({std::move(score), searchLimits.depth});
+            } else if (!stopped || score.exact) {
+                hinted[i] = {std::move(score), searchLimits.depth};
             }
         }
-        if (allExact) {
+        std::stable_sort(hinted.begin(), hinted.end(), [](const Hinted& a, const Hinted& b) {
+            return a.score.score > b.score.score;
+        });
+        for (std::size_t i = 0; i < hinted.size(); ++i) {
+            moves[i] = hinted[i].score.move;
+            if (i < static_cast<std::size_t>(*wanted)) {
+                const MoveScore& s = hinted[i].score;
+                send_(nboard::searchLine(s.line, s.score, s.exact, hinted[i].depth));
+            }
+        }
+        if (allExact || searchLimits.depth == depth_) {
             break;
         }
-        std::stable_sort(evaluations.begin(), evaluations.end(),
-                         [](const auto& a, const auto& b) { return a.score > b.score; });
-        for (std::size_t i = 0; i < evaluations.size(); ++i) {
-            moves[i] = evaluations[i].move;
-        }
     }
-    std::stable_sort(evaluations.begin(), evaluations.end(),
-                     [](const auto& a, const auto& b) { return a.score > b.score; });
-    evaluations.resize(std::min(evaluations.size(), static_cast<std::size_t>(*wanted)));
-    for (const nboard::Evaluation& e : evaluations) {
-        std::string pv;
-        for (const int m : e.pv) {
-            pv.append(pv.empty() ? "" : "-").append(nboard::moveName(m));
-        }
-        send_("search " + pv + " " + nboard::eval(e.score) + " 0 " +
-              (e.exact ? std::string("100%") : std::to_string(e.depth)) + "\n");
-    }
-    send_("nodestats " + std::to_string(nodes) + " " + nboard::seconds(clock_() - searchStart_) +
-          "\n");
-    send_("status\n");
+    finish(nodes);
 }
 
 void Nboard::go(const std::function<bool()>& interrupted) {
@@ -394,11 +395,47 @@ void Nboard::go(const std::function<bool()>& interrupted) {
               "/" + time + "\n");
         return;
     }
-    const engine::SearchResult result = search_.run(position, limits(interrupted));
+    engine::SearchLimits searchLimits = limits(interrupted);
+    // Under the game's clock the move gets its share of the time left: the search begins no
+    // iteration after the soft limit and gives up the one under way at the hard limit.
+    if (timeLimit_) {
+        const double left = *timeLimit_ - timeUsed_[static_cast<std::size_t>(position.mover())];
+        if (const auto time =
+                engine::moveTime({*timeLimit_, 0, 0}, engine::TimeLeft{std::max(left, 0.0), 0},
+                                 position.empties())) {
+            const auto start = searchStart_;
+            searchLimits.stop = [this, start, hard = time->hard, poll = searchLimits.stop] {
+                return poll() || clock_() - start > hard;
+            };
+            searchLimits.softStop = [this, start, soft = time->soft] {
+                return clock_() - start > soft;
+            };
+        }
+    }
+    searchLimits.onIteration = [this](const engine::SearchResult& result) {
+        send_(nboard::searchLine(result.pv, result.score, result.exact, result.depth));
+    };
+    const engine::SearchResult result = search_.run(position, searchLimits);
     const std::string time = nboard::seconds(clock_() - searchStart_);
     send_("nodestats " + std::to_string(result.nodes) + " " + time + "\n");
     send_("=== " + nboard::moveName(result.move) + "/" + nboard::eval(result.score) + "/" + time +
           "\n");
+    send_("status Orvanta is waiting\n");
+}
+
+void Nboard::analyze(const std::function<bool()>& interrupted) {
+    engine::SearchLimits searchLimits = limits(interrupted);
+    std::uint64_t nodes = 0;
+    analyseBackwards(search_, game_.start(), game_.moves(), searchLimits,
+                     [&](std::size_t n, int score) {
+                         nodes += search_.lastNodes();
+                         if (interrupted && interrupted()) {
+                             return false;  // the search was cut short: its value is not sent
+                         }
+                         send_("analysis " + std::to_string(n) + " " + nboard::eval(score) + "\n");
+                         return true;
+                     });
+    finish(nodes);
 }
 
 int runNboard(int hashMiB, int threads, bool book) {

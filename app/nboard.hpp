@@ -1,8 +1,11 @@
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,20 +17,27 @@ namespace orvanta {
 
 // The NBoard protocol, version 2, as the NBoard GUI and analysis tools drive Othello engines: one
 // command a line, answered (when at all) by lines of the engine's own.
-//   nboard 2            -> set myname Orvanta
+//   nboard 2            -> set myname Orvanta, status Orvanta is waiting
 //   set depth N         the mid-game search depth, 1 to 60; see kNboardExactEmpties
-//   set game GGF        the game to analyse: its start position and moves (nboard_ggf.hpp)
+//   set game GGF        the game: its start position, moves and clock (nboard_ggf.hpp)
 //   set contempt N      accepted (whole centi-discs); a draw scores 0 whatever it says
-//   move F5[/eval/time] plays a move (PA: a pass) in the game
-//   hint N              -> search PV EVAL 0 DEPTH lines for the best N moves, then "status"
-//   go                  -> === MOVE/EVAL/SECONDS: the move to play, which is not played (a
-//                          book move at once from depth kBookDepth)
+//   move F5[/eval/time] plays a move (PA: a pass) in the game; the time counts on the clock
+//   hint N              -> search PV EVAL 0 DEPTH for the best N moves after each round of
+//                          the search, a ply deeper each round (nothing when the mover must
+//                          pass: there is nothing to choose)
+//   go                  -> search lines after each iteration, then === MOVE/EVAL/SECONDS: the
+//                          move to play, which is not played (a book move at once from depth
+//                          kBookDepth). Under the game's clock the search also stops within
+//                          the move's share of the time left (engine/time_manager.hpp).
+//   analyze             -> analysis N EVAL for each position of the game, the last first: N
+//                          moves from the start, EVAL from black's side (game/review.hpp)
 //   ping N              -> pong N, once everything before it is done
 //   learn               -> learned (the book is fixed: nothing is learnt)
 //   quit                ends the session
 // Evals are in discs from the mover's side (2.00); DEPTH is the plies searched, or 100% for a
-// score solved exactly to the end. A PV is its moves joined by '-' (F5-D6-C3; PA a pass). Long
-// searches report "status thinking, N s" now and then; hint and go end with a nodestats line.
+// score solved exactly to the end. A PV is its moves joined by '-' (F5-D6-C3; PA a pass).
+// Searches begin with "status Orvanta is thinking", say now and then how long they have run,
+// and end with a nodestats line and "status Orvanta is waiting".
 // A line that cannot be carried out changes nothing and is answered "status error: ...".
 class Nboard {
   public:
@@ -51,18 +61,23 @@ class Nboard {
   private:
     void hint(std::string_view count, const std::function<bool()>& interrupted);
     void go(const std::function<bool()>& interrupted);
+    void analyze(const std::function<bool()>& interrupted);
     void move(std::string_view text);
     void set(std::string_view what, std::string_view value);
     void error(const std::string& message);
     // The limits of a search at the set depth, polling `interrupted` and telling the GUI now
-    // and then that the search goes on.
+    // and then that the search goes on. Starts the search's time.
     engine::SearchLimits limits(const std::function<bool()>& interrupted);
+    // The lines that end a search: its nodes and time, then the status.
+    void finish(std::uint64_t nodes);
 
     engine::Search search_;
     engine::Book book_;
     std::function<std::chrono::nanoseconds()> clock_;
     std::function<void(std::string_view)> send_;
     engine::GameState game_;
+    std::optional<double> timeLimit_;   // each side's seconds for the game, when it has a clock
+    std::array<double, 2> timeUsed_{};  // black's and white's seconds spent
     int depth_ = kDefaultDepth;
     int contempt_ = 0;
     bool done_ = false;

@@ -4,7 +4,7 @@
 
 namespace orvanta {
 
-std::variant<engine::GameState, std::string> readNboardGame(std::string_view text) {
+std::variant<NboardGame, std::string> readNboardGame(std::string_view text) {
     const auto read = readGgf(text);
     if (const auto* error = std::get_if<GgfError>(&read)) {
         return error->what;
@@ -13,9 +13,11 @@ std::variant<engine::GameState, std::string> readNboardGame(std::string_view tex
     if (games.size() != 1) {
         return std::string(games.empty() ? "no game" : "more than one game");
     }
-    engine::GameState game(games.front().start);
-    for (const int move : games.front().moves) {
-        game.play(move);  // legal: the reader checked every move
+    const GgfGame& ggf = games.front();
+    NboardGame game{engine::GameState(ggf.start), ggf.timeLimit, {}};
+    for (std::size_t i = 0; i < ggf.moves.size(); ++i) {
+        game.timeUsed[static_cast<std::size_t>(game.state.toMove())] += ggf.moveSeconds[i];
+        game.state.play(ggf.moves[i]);  // legal: the reader checked every move
     }
     return game;
 }

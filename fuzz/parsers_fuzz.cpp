@@ -69,7 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 const auto again = orvanta::readGgf(orvanta::ggfText(game));
                 const auto* games = std::get_if<std::vector<orvanta::GgfGame>>(&again);
                 if (games == nullptr || games->size() != 1 || (*games)[0].moves != game.moves ||
-                    (*games)[0].start != game.start || (*games)[0].players != game.players) {
+                    (*games)[0].start != game.start || (*games)[0].players != game.players ||
+                    (*games)[0].timeLimit != game.timeLimit ||
+                    (*games)[0].moveSeconds != game.moveSeconds) {
                     std::abort();
                 }
             }
@@ -97,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     const bool known = line.starts_with("status") ||
                                        line.starts_with("set myname ") ||
                                        line.starts_with("pong ") || line.starts_with("=== ") ||
-                                       line.starts_with("search ") ||
+                                       line.starts_with("search ") || line.starts_with("analysis ") ||
                                        line.starts_with("nodestats ") || line == "learned\n";
                     bad = bad || !known || !line.ends_with("\n") ||
                           line.find('\n') != line.size() - 1 || line.size() > 4096;
@@ -115,14 +117,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         case 6: {  // a game in GGF: read, it replays move by move from its start to the same end
             const auto read = orvanta::readNboardGame(text);
-            if (const auto* game = std::get_if<orvanta::engine::GameState>(&read)) {
-                orvanta::engine::GameState replay(game->start());
-                for (const int move : game->moves()) {
+            if (const auto* nboardGame = std::get_if<orvanta::NboardGame>(&read)) {
+                const orvanta::engine::GameState& game = nboardGame->state;
+                orvanta::engine::GameState replay(game.start());
+                for (const int move : game.moves()) {
                     if (replay.play(move) != orvanta::engine::MoveError::kNone) {
                         std::abort();
                     }
                 }
-                if (replay.position().text() != game->position().text()) {
+                if (replay.position().text() != game.position().text()) {
                     std::abort();
                 }
             }

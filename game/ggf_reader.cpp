@@ -1,7 +1,9 @@
 #include "game/ggf_reader.hpp"
 
 #include <algorithm>
-
+#include <array>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <optional>
 
@@ -94,6 +96,62 @@ std::optional<engine::Position> parseBoard(std::string_view value) {
                                             : engine::Position(white, black, *mover);
 }
 
+// A number of seconds as GGF writes them: digits, perhaps with a decimal point; nothing for
+// anything else, or for more than a year (which no clock of a game gives).
+constexpr double kYear = 365.0 * 24 * 60 * 60;
+
+std::optional<double> seconds(std::string_view text) {
+    if (text.empty() || !std::all_of(text.begin(), text.end(),
+                                     [](char c) { return (c >= '0' && c <= '9') || c == '.'; })) {
+        return std::nullopt;
+    }
+    double value = 0;
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value) ||
+        value > kYear) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// The clock TI[[[h:]m:]s]: the main time of each side, in seconds. An increment or an extension
+// after '/' is not kept. Nothing when there is no time to play, or more than a year.
+std::optional<double> parseClock(std::string_view value) {
+    value = trimmed(value.substr(0, std::min(value.find('/'), value.find(','))));
+    double total = 0;
+    int fields = 0;
+    for (std::size_t from = 0; from <= value.size(); ++fields) {
+        const std::size_t end = std::min(value.find(':', from), value.size());
+        const auto field = seconds(value.substr(from, end - from));
+        if (!field || fields == 3) {
+            return std::nullopt;
+        }
+        total = total * 60 + *field;
+        from = end + 1;
+    }
+    return total > 0 && total <= kYear ? std::optional(total) : std::nullopt;
+}
+
+// The time of a move "square/eval/time", in seconds; 0 when it is not given or not a number.
+double moveTime(std::string_view value) {
+    const std::size_t eval = value.find('/');
+    const std::size_t time = eval == std::string_view::npos ? eval : value.find('/', eval + 1);
+    if (time == std::string_view::npos) {
+        return 0;
+    }
+    return seconds(trimmed(value.substr(time + 1))).value_or(0);
+}
+
+// Seconds written so that reading them gives the same number back.
+std::string secondsText(double value) {
+    std::array<char, 32> digits{};
+    const auto end =
+        std::to_chars(digits.data(), digits.data() + digits.size(), value, std::chars_format::fixed)
+            .ptr;
+    return {digits.data(), end};
+}
+
 // A move's value: a square or a pass, then perhaps "/eval/time".
 std::optional<int> parseMove(std::string_view value) {
     const std::string_view move = trimmed(value.substr(0, value.find('/')));
@@ -109,6 +167,7 @@ struct ReadMove {
     engine::Colour colour;
     int move;
     int line;
+    double seconds;
 };
 
 // Reads the text from the start, one game at a time.
@@ -198,6 +257,8 @@ class GgfParser {
                     return GgfError{valueLine,
                                     "the board is not BO[8 <64 squares of *, O or -> <* or O>]"};
                 }
+            } else if (name == "TI") {
+                game.timeLimit = parseClock(*value);
             } else if (name == "PB" || name == "PW") {
                 game.players[name == "PB" ? 0 : 1] = printable(*value, kMaxPlayerName);
             } else if (name == "B" || name == "W") {
@@ -206,7 +267,7 @@ class GgfParser {
                     return GgfError{valueLine, "not a move: " + shown};
                 }
                 moves.push_back({name == "B" ? engine::Colour::kBlack : engine::Colour::kWhite,
-                                 *move, valueLine});
+                                 *move, valueLine, moveTime(*value)});
             }
         }
         if (!start) {
@@ -236,6 +297,7 @@ class GgfParser {
 
     static std::optional<GgfError> replay(GgfGame& game, const std::vector<ReadMove>& moves) {
         engine::GameState state(game.start);
+        game.moveSeconds.clear();
         for (const ReadMove& m : moves) {
             const std::string name = engine::squareName(m.move);
             if (state.isOver()) {
@@ -248,6 +310,7 @@ class GgfParser {
                                                 " is to move"};
                 }
                 state.play(engine::kPass);  // the record leaves out a forced pass
+                game.moveSeconds.push_back(0);
             }
             const engine::MoveError error = state.play(m.move);
             if (error == engine::MoveError::kMustMove) {
@@ -257,6 +320,7 @@ class GgfParser {
             if (error != engine::MoveError::kNone) {
                 return GgfError{m.line, name + " is not legal for " + colourName(m.colour)};
             }
+            game.moveSeconds.push_back(m.seconds);
         }
         game.moves = state.moves();
         return std::nullopt;
@@ -287,10 +351,17 @@ std::string ggfText(const GgfGame& game) {
         text += (black & b) != 0 ? '*' : (white & b) != 0 ? 'O' : '-';
     }
     text += game.start.mover() == engine::Colour::kBlack ? " *]" : " O]";
+    if (game.timeLimit) {
+        text.append("TI[").append(secondsText(*game.timeLimit)).append("]");
+    }
     engine::Position position = game.start;
-    for (const int move : game.moves) {
+    for (std::size_t i = 0; i < game.moves.size(); ++i) {
+        const int move = game.moves[i];
         text += position.mover() == engine::Colour::kBlack ? "B[" : "W[";
         text += move == engine::kPass ? "PA" : engine::squareName(move);
+        if (i < game.moveSeconds.size() && game.moveSeconds[i] > 0) {
+            text.append("//").append(secondsText(game.moveSeconds[i]));
+        }
         text += "]";
         position = position.after(move);
     }

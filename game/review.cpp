@@ -145,6 +145,32 @@ std::vector<MoveScore> reviewPosition(engine::Search& search, const ReviewJob& j
     return scoreMoves(search, job.position, own);
 }
 
+void analyseBackwards(engine::Search& search, const engine::Position& start,
+                      const std::vector<int>& moves, const engine::SearchLimits& limits,
+                      const std::function<bool(std::size_t, int)>& found) {
+    std::vector<engine::Position> positions = {start};
+    for (const int move : moves) {
+        positions.push_back(positions.back().after(move));
+    }
+    const auto fromBlack = [](const engine::Position& position, int score) {
+        return position.mover() == engine::Colour::kBlack ? score : -score;
+    };
+    for (std::size_t n = moves.size(); n > 0; --n) {
+        const engine::Position& before = positions[n - 1];
+        const int score =
+            reviewPosition(search, {before, moves[n - 1], false}, limits).front().score;
+        if (!found(n, fromBlack(before, score))) {
+            return;
+        }
+    }
+    int score = start.finalScore() * engine::kScoreScale;
+    if (!start.isOver()) {
+        const ReviewJob job{start, engine::kPass, !start.mustPass()};
+        score = reviewPosition(search, job, limits).front().score;
+    }
+    found(0, fromBlack(start, score));
+}
+
 Review reviewGame(const engine::Position& start, const std::vector<int>& moves,
                   std::array<bool, 2> reviewed, int level, std::size_t hashBytes,
                   const ReviewCache* cache, const std::vector<bool>& handedOver) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -61,6 +62,16 @@ class ReviewCache {
 // Reviews one position with `search`, cleared first: what a review of the game finds there.
 std::vector<MoveScore> reviewPosition(engine::Search& search, const ReviewJob& job,
                                       const engine::SearchLimits& limits);
+
+// A game's values as analysis GUIs draw them on their score graphs (NBoard's Analyze Game), the
+// last first: the value of the position after each move, from black's side, then of `start`.
+// After a move it is the review's score of the move played (reviewPosition); the start's is its
+// best move's, or its score when the game is over there. `found(n, score)` is told each value
+// as soon as it is known, n the moves played before the position (passes counted); false ends
+// the analysis. `moves` are legal in turn from `start`.
+void analyseBackwards(engine::Search& search, const engine::Position& start,
+                      const std::vector<int>& moves, const engine::SearchLimits& limits,
+                      const std::function<bool(std::size_t, int)>& found);
 
 // One move of a reviewed colour: what was played and what the engine prefers, each with its
 // score for the player who moved.

@@ -126,6 +126,44 @@ TEST(GgfReader, ReadsGoodRecordsAndNamesTheLineOfABadOne) {
     }
 }
 
+// The clock of a game in progress: TI in its forms, each move's time from "/eval/time". What
+// makes no sense as a clock leaves the game without one rather than refuse it.
+TEST(GgfReader, ReadsTheClockAndEachMovesTime) {
+    const struct {
+        const char* tags;
+        std::optional<double> limit;
+        std::vector<double> seconds;
+    } cases[] = {
+        {"TI[5:00]B[f5//2.5]W[d6/-1.00/0.25]", 300, {2.5, 0.25}},
+        {"TI[15:00//02:00]B[F5/1/2]", 900, {2}},
+        {"TI[1:00:30.5]", 3630.5, {}},
+        {"TI[ 90 ]B[f5]W[d6//]", 90, {0, 0}},
+        {"TI[0:00]", std::nullopt, {}},
+        {"TI[]", std::nullopt, {}},
+        {"TI[5 min]", std::nullopt, {}},
+        {"TI[1:2:3:4]", std::nullopt, {}},
+        {"TI[-5:00]", std::nullopt, {}},
+        {"TI[99999999999]", std::nullopt, {}},
+        {"TI[9000:00:00]", std::nullopt, {}},
+        {"B[f5//-3]W[d6//nan]B[c3//1e3]W[d3//inf]", std::nullopt, {0, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        const auto read = readGgf(game(kStart, "*", c.tags));
+        ASSERT_TRUE(std::holds_alternative<std::vector<GgfGame>>(read)) << c.tags;
+        const GgfGame& g = std::get<std::vector<GgfGame>>(read).front();
+        EXPECT_EQ(g.timeLimit, c.limit) << c.tags;
+        EXPECT_EQ(g.moveSeconds, c.seconds) << c.tags;
+        const auto again = readGgf(ggfText(g));
+        ASSERT_TRUE(std::holds_alternative<std::vector<GgfGame>>(again)) << ggfText(g);
+        EXPECT_EQ(std::get<std::vector<GgfGame>>(again).front().timeLimit, c.limit) << c.tags;
+        EXPECT_EQ(std::get<std::vector<GgfGame>>(again).front().moveSeconds, c.seconds) << c.tags;
+    }
+    // A pass that the record leaves out takes no time.
+    const auto read = readGgf(game(kPassBoard, "*", "W[c1//4]"));
+    EXPECT_EQ(std::get<std::vector<GgfGame>>(read).front().moveSeconds,
+              (std::vector<double>{0, 4}));
+}
+
 TEST(GgfReader, NamesTheFileAndLine) {
     EXPECT_EQ(describe("games.ggf", {3, "c4 is not legal for white"}),
               "games.ggf:3: c4 is not legal for white");

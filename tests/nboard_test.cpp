@@ -20,12 +20,14 @@ const std::string kNboard = ORVANTA_SESSIONS_DIR "/../nboard/";
 const std::string kStart =
     "BO[8 ---------------------------O*------*O--------------------------- *]";
 
-// A session without the reading thread: every line is carried out to the end, the clock
-// stands still.
-std::string session(const std::string& input) {
+// A session without the reading thread: every line is carried out to the end. The clock moves
+// on by `tick` each time it is read (not at all by default).
+std::string session(const std::string& input,
+                    std::chrono::nanoseconds tick = std::chrono::nanoseconds(0)) {
     std::string output;
+    std::chrono::nanoseconds now(0);
     Nboard nboard(
-        1 << 20, [] { return std::chrono::nanoseconds(0); },
+        1 << 20, [&now, tick] { return now += tick; },
         [&output](std::string_view line) { output += line; });
     std::istringstream lines(input);
     for (std::string line; !nboard.done() && std::getline(lines, line);) {
@@ -52,11 +54,19 @@ std::vector<std::string> wordsOf(const std::string& line) {
     return words;
 }
 
-class NboardSession : public ::testing::TestWithParam<const char*> {};
+// A transcript, and how far its clock moves each time it is read: a millisecond in the session
+// whose moves play under the game's clock.
+struct Transcript {
+    const char* name;
+    std::chrono::nanoseconds tick{0};
+};
+
+class NboardSession : public ::testing::TestWithParam<Transcript> {};
 
 TEST_P(NboardSession, AnswersAsItsTranscriptSays) {
-    const std::string output = session(testing::readFile(kNboard + GetParam() + ".in"));
-    const std::string expected = kNboard + GetParam() + ".out";
+    const std::string name = GetParam().name;
+    const std::string output = session(testing::readFile(kNboard + name + ".in"), GetParam().tick);
+    const std::string expected = kNboard + name + ".out";
     if (std::getenv("ORVANTA_UPDATE_SESSIONS") != nullptr) {
         std::ofstream(expected, std::ios::binary) << output;
     }
@@ -64,8 +74,12 @@ TEST_P(NboardSession, AnswersAsItsTranscriptSays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Transcripts, NboardSession,
-                         ::testing::Values("protocol", "analysis", "endgame"),
-                         [](const auto& test) { return std::string(test.param); });
+                         ::testing::Values(Transcript{"protocol"}, Transcript{"analysis"},
+                                           Transcript{"endgame"}, Transcript{"analyze"},
+                                           Transcript{"hint_rounds"},
+                                           Transcript{"clock", std::chrono::milliseconds(1)},
+                                           Transcript{"pass"}),
+                         [](const auto& test) { return std::string(test.param.name); });
 
 engine::GameState readOrFail(const std::string& text) {
     auto game = readNboardGame(text);
@@ -73,7 +87,7 @@ engine::GameState readOrFail(const std::string& text) {
         ADD_FAILURE() << text << ": " << *error;
         return {};
     }
-    return std::get<engine::GameState>(game);
+    return std::get<NboardGame>(game).state;
 }
 
 TEST(NboardGame, ReadsWholeGamesWithTheirPassesWrittenOrImplied) {
@@ -158,43 +172,66 @@ TEST(NboardGame, RefusesWhatIsNotAGameOfOthelloItCanPlay) {
     EXPECT_EQ(readOrFail("(;PB[a \\] b]" + kStart + "B[F5];)").moves().size(), 1u);
 }
 
+// Each line reduced to its kind: "search" for a search line, the command for nodestats and ===,
+// the whole line otherwise.
+std::vector<std::string> kindsOf(const std::vector<std::string>& lines) {
+    std::vector<std::string> kinds;
+    for (const std::string& line : lines) {
+        const std::string first = line.substr(0, line.find(' '));
+        const bool withValues = first == "search" || first == "nodestats" || first == "===";
+        kinds.push_back(withValues ? first : line);
+    }
+    return kinds;
+}
+
 // The session of the issue: a mid-game position reached through a pass, hint 3, then go, with
-// pings between; every move named is legal there, every line in its place.
+// pings between. The hint sends its three best moves after each round, best first, every round
+// a ply deeper; go sends each iteration and plays the last one's move.
 TEST(NboardAnalysis, HintsAndMovesInAMidGamePositionAfterAPass) {
     const std::string game =
         "(;GM[Othello]" + kStart + "B[C4]W[C3]B[C2]W[B2]B[E6]W[C1]B[A1]W[A3]B[PA]W[C5]B[B3]W[F5];)";
     const engine::GameState state = readOrFail(game);
     const std::vector<std::string> lines = linesOf(session(
         "nboard 2\nset depth 4\nset game " + game + "\nping 1\nhint 3\nping 2\ngo\nping 3\n"));
-    ASSERT_EQ(lines.size(), 11u);
-    EXPECT_EQ(lines[0], "set myname Orvanta");
-    EXPECT_EQ(lines[1], "pong 1");
-    std::vector<int> hinted;
-    double last = 1e9;
-    for (int i = 2; i < 5; ++i) {
-        const auto words = wordsOf(lines[static_cast<std::size_t>(i)]);
-        ASSERT_EQ(words.size(), 5u) << lines[static_cast<std::size_t>(i)];
-        EXPECT_EQ(words[0], "search");
-        const auto move = engine::parseSquare(words[1].substr(0, 2));
-        ASSERT_TRUE(move) << words[1];
-        EXPECT_NE(state.legalMoves() & engine::bit(*move), 0u) << words[1];
-        EXPECT_EQ(std::count(hinted.begin(), hinted.end(), *move), 0) << words[1];
-        hinted.push_back(*move);
-        const double score = std::stod(words[2]);
-        EXPECT_LE(score, last);  // best first
-        last = score;
-        EXPECT_EQ(words[3], "0");
-        EXPECT_EQ(words[4], "4");
+    const std::string thinking = "status Orvanta is thinking";
+    const std::string waiting = "status Orvanta is waiting";
+    const std::vector<std::string> search(3, "search");
+    std::vector<std::string> expected = {"set myname Orvanta", waiting, "pong 1", thinking};
+    for (int round = 2; round <= 4; ++round) {
+        expected.insert(expected.end(), search.begin(), search.end());
     }
-    EXPECT_TRUE(lines[5].starts_with("nodestats "));
-    EXPECT_EQ(lines[6], "status");
-    EXPECT_EQ(lines[7], "pong 2");
-    EXPECT_TRUE(lines[8].starts_with("nodestats "));
-    ASSERT_TRUE(lines[9].starts_with("=== "));
-    const auto played = engine::parseSquare(lines[9].substr(4, 2));
-    ASSERT_TRUE(played);
+    expected.insert(expected.end(), {"nodestats", waiting, "pong 2", thinking});
+    for (int depth = 1; depth <= 4; ++depth) {
+        expected.emplace_back("search");
+    }
+    expected.insert(expected.end(), {"nodestats", "===", waiting, "pong 3"});
+    ASSERT_EQ(kindsOf(lines), expected);
+
+    for (std::size_t round = 0; round < 3; ++round) {
+        std::vector<int> hinted;
+        double last = 1e9;
+        for (std::size_t i = 4 + 3 * round; i < 7 + 3 * round; ++i) {
+            const auto words = wordsOf(lines[i]);
+            ASSERT_EQ(words.size(), 5u) << lines[i];
+            const auto move = engine::parseSquare(words[1].substr(0, 2));
+            ASSERT_TRUE(move) << words[1];
+            EXPECT_NE(state.legalMoves() & engine::bit(*move), 0u) << words[1];
+            EXPECT_EQ(std::count(hinted.begin(), hinted.end(), *move), 0) << words[1];
+            hinted.push_back(*move);
+            const double score = std::stod(words[2]);
+            EXPECT_LE(score, last) << lines[i];  // best first
+            last = score;
+            EXPECT_EQ(words[3], "0");
+            EXPECT_EQ(words[4], std::to_string(round + 2)) << lines[i];
+        }
+    }
+    for (std::size_t depth = 1; depth <= 4; ++depth) {
+        EXPECT_EQ(wordsOf(lines[16 + depth]).back(), std::to_string(depth)) << lines[16 + depth];
+    }
+    const auto played = engine::parseSquare(lines[22].substr(4, 2));
+    ASSERT_TRUE(played) << lines[22];
     EXPECT_NE(state.legalMoves() & engine::bit(*played), 0u);
-    EXPECT_EQ(lines[10], "pong 3");
+    EXPECT_EQ(lines[22].substr(4, 2), wordsOf(lines[20])[1].substr(0, 2));
 }
 
 // Within the solving range a hint's scores are exact: each is the solver's for its move.
@@ -208,9 +245,10 @@ TEST(NboardAnalysis, HintsScoresSolvedExactlyNearTheEnd) {
     ASSERT_LE(position.empties(), nboardExactEmpties(9));
     const std::vector<std::string> lines =
         linesOf(session("set depth 9\nset game " + game + "\nhint 60\n"));
-    ASSERT_EQ(lines.size(), static_cast<std::size_t>(engine::popcount(position.moves())) + 2);
+    // One round: every move is solved at once.
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(engine::popcount(position.moves())) + 3);
     engine::TranspositionTable table(1 << 16);
-    for (std::size_t i = 0; i + 2 < lines.size(); ++i) {
+    for (std::size_t i = 1; i + 2 < lines.size(); ++i) {
         const auto words = wordsOf(lines[i]);
         ASSERT_EQ(words.size(), 5u) << lines[i];
         EXPECT_EQ(words[4], "100%") << lines[i];
@@ -230,19 +268,62 @@ TEST(NboardAnalysis, ALongSearchSaysNowAndThenThatItGoesOn) {
     nboard.run("set depth 10");
     nboard.run("go");
     const auto lines = linesOf(output);
-    ASSERT_GE(lines.size(), 4u);
-    EXPECT_EQ(lines[0], "status thinking, 2 s");
-    for (std::size_t i = 0; i + 2 < lines.size(); ++i) {
-        EXPECT_TRUE(lines[i].starts_with("status thinking, ")) << lines[i];
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(lines[0], "status Orvanta is thinking");
+    int reports = 0;
+    long long last = 0;
+    for (std::size_t i = 1; i + 3 < lines.size(); ++i) {
+        if (lines[i].starts_with("status Orvanta is thinking, ")) {
+            const long long seconds = std::stoll(lines[i].substr(28));
+            EXPECT_GT(seconds, last) << lines[i];
+            last = seconds;
+            ++reports;
+        } else {
+            EXPECT_TRUE(lines[i].starts_with("search ")) << lines[i];
+        }
     }
-    EXPECT_TRUE(lines[lines.size() - 2].starts_with("nodestats "));
-    EXPECT_TRUE(lines.back().starts_with("=== "));
+    EXPECT_GT(reports, 0);
+    EXPECT_EQ(kindsOf({lines.end() - 3, lines.end()}),
+              (std::vector<std::string>{"nodestats", "===", "status Orvanta is waiting"}));
 }
 
-// The real thing: lines read in a thread of their own, a line during a search ends it.
+// Under the game's clock, go keeps to the move's share of the time left, however deep the set
+// depth: the time left over the moves to come and a few more, less a tenth. The clock runs a
+// millisecond each time it is read.
+TEST(NboardClock, GoKeepsToItsShareOfTheTimeLeft) {
+    // After f5 d6 c3 d3 c4 f4, black to move: 54 empty squares, 27 moves to come and 4 held back.
+    const auto game = [](const std::string& blackTimes) {
+        return "(;GM[Othello]TI[5:00]" + kStart + "B[F5" + blackTimes + "]W[D6//1]B[C3]W[D3//1]" +
+               "B[C4]W[F4//1];)";
+    };
+    const struct {
+        std::string blackTimes;  // what black's first move took
+        double left;
+    } cases[] = {{"//100", 200}, {"//290", 10}, {"//299.5", 0.5}, {"//400", 0}};
+    for (const auto& c : cases) {
+        const auto lines =
+            linesOf(session("set depth 60\nset game " + game(c.blackTimes) + "\ngo\n",
+                            std::chrono::milliseconds(1)));
+        ASSERT_GE(lines.size(), 2u);
+        const std::string& answer = lines[lines.size() - 2];
+        ASSERT_TRUE(answer.starts_with("=== ")) << answer;
+        const double seconds = std::stod(answer.substr(answer.rfind('/') + 1));
+        const double share = std::max(c.left / (27 + 4) * 0.9, 0.01);
+        EXPECT_LE(seconds, share + 0.02) << c.blackTimes << ": " << answer;
+        EXPECT_GE(seconds, share / 4) << c.blackTimes << ": " << answer;  // and uses it
+    }
+    // Without a clock the same search goes to its depth.
+    const auto lines = linesOf(
+        session("set depth 6\nset game (;" + kStart + "B[F5]W[D6]B[C3]W[D3]B[C4]W[F4];)\ngo\n",
+                std::chrono::milliseconds(1)));
+    EXPECT_EQ(wordsOf(lines[lines.size() - 4]).back(), "6");
+}
+
+// The real thing: lines read in a thread of their own, a line during a search ends it. Without
+// the book, so that go from the start searches.
 std::vector<std::string> threadedSession(const std::string& input) {
     testing::ConsoleTest console(input);
-    EXPECT_EQ(runNboard(1, 1, true), 0);
+    EXPECT_EQ(runNboard(1, 1, false), 0);
     return linesOf(console.host.output());
 }
 
@@ -250,25 +331,32 @@ TEST(NboardThreads, ALineDuringASearchEndsItAndIsAnsweredAfterIt) {
     // Depth 60 from the start would search for hours; the ping ends it at once.
     const auto lines = threadedSession("nboard 2\nset depth 60\nset game (;" + kStart +
                                        ";)\ngo\nping 7\nhint 2\nping 8\nquit\nping 9\n");
-    ASSERT_EQ(lines.size(), 9u);
-    EXPECT_EQ(lines[0], "set myname Orvanta");
-    EXPECT_TRUE(lines[1].starts_with("nodestats "));
-    const auto move = engine::parseSquare(lines[2].substr(4, 2));
-    ASSERT_TRUE(lines[2].starts_with("=== ") && move) << lines[2];
+    // Runs of search lines as one: how many an interrupted search sent depends on the timing.
+    std::vector<std::string> kinds;
+    for (const std::string& kind : kindsOf(lines)) {
+        if (kind != "search" || kinds.back() != "search") {
+            kinds.push_back(kind);
+        }
+    }
+    const std::string thinking = "status Orvanta is thinking";
+    const std::string waiting = "status Orvanta is waiting";
+    // The first iteration of go and the first round of hint always finish: an interrupted hint
+    // still scores every move.
+    EXPECT_EQ(kinds, (std::vector<std::string>{"set myname Orvanta", waiting, thinking, "search",
+                                               "nodestats", "===", waiting, "pong 7", thinking,
+                                               "search", "nodestats", waiting, "pong 8"}));
+    const auto played = std::find_if(lines.begin(), lines.end(),
+                                     [](const std::string& l) { return l.starts_with("=== "); });
+    ASSERT_NE(played, lines.end());
+    const auto move = engine::parseSquare(played->substr(4, 2));
+    ASSERT_TRUE(move) << *played;
     EXPECT_NE(engine::Position().moves() & engine::bit(*move), 0u);
-    EXPECT_EQ(lines[3], "pong 7");
-    // An interrupted hint still scores every move; four are legal, two are asked for.
-    EXPECT_TRUE(lines[4].starts_with("search ")) << lines[4];
-    EXPECT_TRUE(lines[5].starts_with("search ")) << lines[5];
-    EXPECT_TRUE(lines[6].starts_with("nodestats "));
-    EXPECT_EQ(lines[7], "status");
-    EXPECT_EQ(lines[8], "pong 8");  // and nothing after quit
 }
 
 TEST(NboardThreads, TheEndOfTheInputEndsASearch) {
     const auto lines = threadedSession("set depth 60\nset game (;" + kStart + ";)\ngo\n");
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_TRUE(lines[1].starts_with("=== ")) << lines[1];
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_TRUE(lines[lines.size() - 2].starts_with("=== ")) << lines[lines.size() - 2];
 }
 
 TEST(NboardThreads, ALineTooLongIsRefusedAndTheSessionGoesOn) {
@@ -280,7 +368,9 @@ TEST(RealProgramNboard, SpeaksOnlyTheProtocolAndEndsWithQuit) {
     const auto run = testing::runProgram(
         {.input = "nboard 2\r\n\x01garbage\nping 1\r\nquit\nping 2\n", .args = {"--nboard"}});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "set myname Orvanta\nstatus error: unknown command 'garbage'\npong 1\n");
+    EXPECT_EQ(run.out,
+              "set myname Orvanta\nstatus Orvanta is waiting\n"
+              "status error: unknown command 'garbage'\npong 1\n");
     EXPECT_EQ(run.err, "");
 }
 

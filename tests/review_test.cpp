@@ -308,5 +308,44 @@ TEST(Review, TheChartFallsByTheListedLossAtEveryReviewedMove) {
     }
 }
 
+// A GUI's analysis of a game is the review's own: after each move the value is the chart's
+// point there, passes have their own values, and the start comes last.
+TEST(Review, TheAnalysisOfAGameForAGuiIsTheChartOfItsReview) {
+    std::vector<int> moves;
+    for (const char* square : {"c4", "c3", "c2", "b2", "e6", "c1", "a1", "a3", "", "c5", "b3"}) {
+        moves.push_back(*square == 0 ? engine::kPass : *engine::parseSquare(square));
+    }
+    const Review review = reviewGame({}, moves, {false, false}, 6, kMiB);
+    engine::Search search(reviewTableBytes(kMiB));
+    std::vector<std::pair<std::size_t, int>> found;
+    analyseBackwards(search, {}, moves, reviewLimits(6), [&](std::size_t n, int score) {
+        found.emplace_back(n, score);
+        return true;
+    });
+    ASSERT_EQ(found.size(), moves.size() + 1);
+    std::vector<int> values(moves.size() + 1);
+    for (std::size_t k = 0; k < found.size(); ++k) {
+        EXPECT_EQ(found[k].first, moves.size() - k);  // the last first
+        values[found[k].first] = found[k].second;
+    }
+    std::vector<int> chart;
+    for (std::size_t i = 0; i < moves.size(); ++i) {
+        if (moves[i] != engine::kPass) {
+            chart.push_back(values[i + 1]);
+        }
+    }
+    EXPECT_EQ(chart, review.chart);
+    // The start's value is its best move's: here f5's symmetric twin c4, played first.
+    EXPECT_EQ(values[0], values[1]);
+
+    // Told to stop, it stops.
+    int told = 0;
+    analyseBackwards(search, {}, moves, reviewLimits(6), [&](std::size_t, int) {
+        ++told;
+        return false;
+    });
+    EXPECT_EQ(told, 1);
+}
+
 }  // namespace
 }  // namespace orvanta
