@@ -1,5 +1,8 @@
 # Thin wrapper over the CMake presets: `make run` plays, `make test` runs every test.
 BUILD := build
+# Compilers and tests run at once: one a core (each compiler holds about 300 MB), so that a small
+# machine builds without swapping. `make test JOBS=8` overrides it.
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: all build run test install deb asan bench train book match fuzz soak format format-check \
         sprt clean windows windows-zip windows-test tidy
@@ -9,7 +12,7 @@ all: build
 # A player's build: the game alone, whatever test libraries the machine has.
 build:
 	cmake --preset dev -DORVANTA_TESTS=AUTO -DORVANTA_BENCH=AUTO
-	cmake --build --preset dev --parallel --target orvanta
+	cmake --build --preset dev --parallel $(JOBS) --target orvanta
 
 run: build
 	./$(BUILD)/orvanta
@@ -18,33 +21,33 @@ run: build
 # is installed, then every test.
 test:
 	cmake --preset dev -DORVANTA_TESTS=ON -DORVANTA_BENCH=AUTO
-	cmake --build --preset dev --parallel
-	ctest --preset dev --parallel 2
+	cmake --build --preset dev --parallel $(JOBS)
+	ctest --preset dev --parallel $(JOBS)
 
 # Installs the stripped program, its manual page and its copyright under PREFIX (DESTDIR is
 # honoured as well).
 PREFIX ?= /usr/local
 install: build
-	cmake --build --preset dev --parallel --target manpage changelog
+	cmake --build --preset dev --parallel $(JOBS) --target manpage changelog
 	cmake --install $(BUILD) --prefix $(PREFIX) --strip
 
 # A .deb laid out as Debian's games (/usr/games/orvanta, the page in man6), then checked.
 deb:
 	cmake --preset package
-	cmake --build --preset package --parallel
+	cmake --build --preset package --parallel $(JOBS)
 	cpack --preset package
 	tests/deb_test.sh build-package/orvanta_*_*.deb
 
 asan:
 	cmake --preset asan
-	cmake --build --preset asan --parallel
-	ctest --preset asan --parallel 2
+	cmake --build --preset asan --parallel $(JOBS)
+	ctest --preset asan --parallel $(JOBS)
 
 # Google Benchmark figures of the rules and the computer player, then the engine's perft and
 # FFO solving times (optimised build).
 bench:
 	cmake --preset bench
-	cmake --build --preset bench --parallel
+	cmake --build --preset bench --parallel $(JOBS)
 	./build-bench/orvanta_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	./build-bench/engine_bench
 	bench/whole_program.py build-bench
@@ -58,7 +61,7 @@ bench:
 TRAIN_ARGS ?=
 train:
 	cmake --preset train
-	cmake --build --preset train --parallel 2 --target orvanta_train
+	cmake --build --preset train --parallel $(JOBS) --target orvanta_train
 	./build-train/orvanta_train --out engine/eval_weights.bin --cuts-out engine/probcut.txt \
 		--work build-train/work $(TRAIN_ARGS)
 
@@ -68,7 +71,7 @@ train:
 BOOK_ARGS ?=
 book:
 	cmake --preset train
-	cmake --build --preset train --parallel 2 --target orvanta_book
+	cmake --build --preset train --parallel $(JOBS) --target orvanta_book
 	./build-train/orvanta_book --out engine/book.bin $(BOOK_ARGS)
 
 # A match of Orvanta through GTP against another GTP engine (Debian's gtp-rhino from the grhino
@@ -79,7 +82,7 @@ MATCH_OPPONENT ?= /usr/games/gtp-rhino --level 4
 MATCH_SEED ?= 1
 match:
 	cmake --preset bench
-	cmake --build --preset bench --parallel --target match orvanta
+	cmake --build --preset bench --parallel $(JOBS) --target match orvanta
 	./build-bench/match --pairs $(MATCH_PAIRS) --seed $(MATCH_SEED) \
 	    --a "build-bench/orvanta --gtp --level=$(MATCH_LEVEL)" --b "$(MATCH_OPPONENT)"
 
@@ -111,7 +114,7 @@ SPRT_CANDIDATE_CLOCK ?=
 SPRT_REFERENCE_CLOCK ?=
 sprt:
 	cmake --preset bench
-	cmake --build --preset bench --parallel 2 --target sprt orvanta
+	cmake --build --preset bench --parallel $(JOBS) --target sprt orvanta
 	reference=$$(bench/build_reference.sh $(REF)) && \
 	candidate=$(if $(CAND),$$(bench/build_reference.sh $(CAND)),build-bench/orvanta) && \
 	./build-bench/sprt --openings bench/openings.txt --max-games $(SPRT_MAX_GAMES) \
@@ -126,7 +129,7 @@ sprt:
 VERSION := $(shell grep -o -m1 'orvanta VERSION [0-9.]*' CMakeLists.txt | cut -d' ' -f3)
 windows:
 	cmake --preset windows
-	cmake --build --preset windows --parallel
+	cmake --build --preset windows --parallel $(JOBS)
 
 # What a Windows player downloads: the program, the README and the licence in one zip.
 windows-zip: windows
@@ -138,7 +141,7 @@ windows-zip: windows
 # byte, on every transcript's input and on generated sessions.
 windows-test: build windows
 	cmake --preset windows-test
-	cmake --build --preset windows-test --parallel
+	cmake --build --preset windows-test --parallel $(JOBS)
 	tests/windows_test.sh
 
 # A short, fixed fuzzing run over the seed corpus (what CI runs); FUZZ_ARGS lengthens it, e.g.
@@ -146,7 +149,7 @@ windows-test: build windows
 FUZZ_ARGS ?= -runs=10000
 fuzz:
 	cmake --preset fuzz
-	cmake --build --preset fuzz --parallel
+	cmake --build --preset fuzz --parallel $(JOBS)
 	mkdir -p build-fuzz/corpus
 	./build-fuzz/orvanta_fuzz -max_len=4096 -timeout=30 $(FUZZ_ARGS) build-fuzz/corpus fuzz/corpus
 	mkdir -p build-fuzz/parsers-corpus
@@ -161,7 +164,7 @@ soak: build
 tidy:
 	cmake --preset tidy
 	cmake --build --preset tidy --target eval_weights_source
-	run-clang-tidy -p build-tidy -quiet -j 2 '^$(CURDIR)/(app|board|engine|game|platform|players|train|tests|bench)/'
+	run-clang-tidy -p build-tidy -quiet -j $(JOBS) '^$(CURDIR)/(app|board|engine|game|platform|players|train|tests|bench)/'
 
 format:
 	git ls-files --cached --others --exclude-standard '*.cpp' '*.hpp' | xargs clang-format -i

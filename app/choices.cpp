@@ -53,7 +53,12 @@ Choices loadChoices(const std::string& directory) {
     if (directory.empty()) {
         return {};
     }
-    const platform::FileRead file = platform::readSmallFile(fileIn(directory), kMaxBytes);
+    const std::string path = fileIn(directory);
+    const platform::FileRead file = platform::readSmallFile(path, kMaxBytes);
+    if (file.exists && !file.error.empty()) {
+        platform::console().error("warning: cannot read the choices in '" + path +
+                                  "': " + file.error);
+    }
     return file.exists && file.error.empty() ? parseChoices(file.bytes) : Choices{};
 }
 

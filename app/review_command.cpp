@@ -4,9 +4,8 @@
 #include "app/exit_status.hpp"
 #include "app/options.hpp"
 
-#include <array>
-#include <filesystem>
-#include <fstream>
+#include <cerrno>
+#include <cstring>
 
 #include "app/menu.hpp"
 #include "app/test_mode.hpp"
@@ -15,6 +14,7 @@
 #include "game/review_walk.hpp"
 #include "platform/console.hpp"
 #include "platform/converter.hpp"
+#include "platform/files.hpp"
 #include "players/levels.hpp"
 
 namespace orvanta {
@@ -29,35 +29,20 @@ using platform::console;
 // Larger files (a few hundred thousand server games) are refused rather than read into memory.
 constexpr std::size_t kMaxReviewFileBytes = std::size_t{64} << 20;
 
-// The text of the file, or nothing after saying on standard error why it cannot be had. It is
-// read a block at a time up to the limit, so that an endless stream (a pipe, a device) costs
-// bounded memory too.
+// The text of the file, or nothing after saying on standard error why it cannot be had (as the
+// system says it: "No such file or directory", "Is a directory", "Permission denied").
 std::optional<std::string> readReviewFile(const std::string& path) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-        console().error("cannot read '" + path + "': it is a directory");
+    platform::FileRead file = platform::readSmallFile(path, kMaxReviewFileBytes);
+    if (file.tooLarge) {
+        console().error("cannot review '" + path + "': larger than 64 MiB");
         return std::nullopt;
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        console().error("cannot read '" + path + "'");
+    if (!file.exists || !file.error.empty()) {
+        console().error("cannot read '" + path +
+                        "': " + (file.exists ? file.error : std::strerror(ENOENT)));
         return std::nullopt;
     }
-    std::string text;
-    std::array<char, 65536> block{};
-    while (file.read(block.data(), static_cast<std::streamsize>(block.size())) ||
-           file.gcount() > 0) {
-        text.append(block.data(), static_cast<std::size_t>(file.gcount()));
-        if (text.size() > kMaxReviewFileBytes) {
-            console().error("cannot review '" + path + "': larger than 64 MiB");
-            return std::nullopt;
-        }
-    }
-    if (file.bad()) {
-        console().error("cannot read '" + path + "'");
-        return std::nullopt;
-    }
-    return text;
+    return std::move(file.bytes);
 }
 
 }  // namespace

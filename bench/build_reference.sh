@@ -20,6 +20,6 @@ fi
 # The bench preset's flags, without tests or benchmarks.
 cmake -S "$src" -B "$out" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
     -DORVANTA_TESTS=OFF -DORVANTA_BENCH=OFF >&2
-cmake --build "$out" --parallel 2 --target orvanta >&2
+cmake --build "$out" --parallel "${JOBS:-$(nproc 2>/dev/null || echo 2)}" --target orvanta >&2
 echo "built $ref = $(git -C "$src" log -1 --format='%h %s')" >&2
 echo "$out/orvanta"

@@ -37,6 +37,11 @@ FileRead readSmallFile(const std::string& path, std::size_t limit) {
     FileRead result;
     std::error_code error;
     const auto status = std::filesystem::status(path, error);
+    if (error && error != std::errc::no_such_file_or_directory) {
+        result.exists = true;
+        result.error = error.message();
+        return result;
+    }
     if (!std::filesystem::exists(status)) {
         return result;
     }
@@ -56,6 +61,7 @@ FileRead readSmallFile(const std::string& path, std::size_t limit) {
         if (result.bytes.size() > limit) {
             result.bytes.clear();
             result.error = "larger than " + std::to_string(limit) + " bytes";
+            result.tooLarge = true;
             return result;
         }
     }

@@ -12,11 +12,15 @@ namespace orvanta::platform {
 struct FileRead {
     bool exists = false;
     std::string bytes;
-    // Why an existing file could not be read (or was larger than allowed); "" when it was read.
+    // Why an existing file could not be read, as the system says it ("Permission denied"), or
+    // that it was larger than allowed; "" when it was read.
     std::string error;
+    bool tooLarge = false;
 };
 
-// The whole file, when it exists and holds at most `limit` bytes.
+// The whole file, when it exists and holds at most `limit` bytes. A path the system cannot look
+// at (a folder on the way without permission) counts as existing, with the reason. It is read a
+// block at a time, so that an endless stream (a pipe, a device) costs bounded memory too.
 FileRead readSmallFile(const std::string& path, std::size_t limit);
 
 // Replaces the file with `bytes` at once: they go to a temporary file beside it, which is then
