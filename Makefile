@@ -53,7 +53,7 @@ bench:
 	bench/whole_program.py build-bench
 
 # Trains the evaluation from self-play, then measures the selective search's cut statistics with
-# it (about four and a half hours on two cores), and rewrites the committed weights file
+# it (about four and a quarter hours on two cores), and rewrites the committed weights file
 # engine/eval_weights.bin and the statistics engine/probcut.txt. The work is kept in
 # build-train/work: stopped, the same command goes on where it was. TRAIN_ARGS=--cuts-only refits
 # the statistics alone; TRAIN_ARGS=--scale=0.05 makes a quick trial run (with another work

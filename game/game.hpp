@@ -18,13 +18,13 @@
 
 namespace orvanta {
 
-// One board and one record for the whole run, and the two seats of the game being played.
-// The board and the record are reset only when the next game starts, so between games they hold
-// the last game's final position and moves.
 // Who plays a game: two humans at one keyboard, a human against the computer, or the computer
 // on both sides.
 enum class PlayMode { kTwoHumans, kHumanAgainstComputer, kComputers };
 
+// One board and one record for the whole run, and the two seats of the game being played.
+// The board and the record are reset only when the next game starts, so between games they hold
+// the last game's final position and moves.
 class Game {
   public:
     // Seats both colours for the mode; against the computer a coin toss decides who plays

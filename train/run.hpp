@@ -15,6 +15,13 @@ struct Shard {
     int count = 1;
 };
 
+// The rounds of the full run that made the committed weights.
+std::vector<Round> fullRun();
+// The positions the full run measures its evaluation's side-to-move term on, after the last fit.
+CutRound fullTempoRound();
+// The positions the full run measures its cut statistics on, with its final weights.
+CutRound fullCutRound();
+
 // A training run. Rounds: random games first, then games of the engine with the weights of the
 // round before; after each round a fit on its samples and those of the rounds since the first.
 // Seeds are fixed, so the same options give the same file with any number of threads, shards or
@@ -23,13 +30,6 @@ struct Shard {
 // The work lives in the folder `work` (see checkpoint.hpp): games are played in blocks, and
 // each block's samples and each round's weights are kept there once done. A run that stops
 // goes on where it was when started again with the same options.
-// The rounds of the full run that made the committed weights.
-std::vector<Round> fullRun();
-// The positions the full run measures its evaluation's side-to-move term on, after the last fit.
-CutRound fullTempoRound();
-// The positions the full run measures its cut statistics on, with its final weights.
-CutRound fullCutRound();
-
 struct TrainOptions {
     std::vector<Round> rounds = fullRun();
     std::string out = "engine/eval_weights.bin";
@@ -43,8 +43,8 @@ struct TrainOptions {
     bool cutsOnly = false;
     std::string work = "train-work";
     int threads = 2;
-    // The share of the full run's games (about three hours on two cores at 1); a small one makes a
-    // quick trial.
+    // The share of the full run's games (about three and a quarter hours on two cores at 1); a
+    // small one makes a quick trial.
     double scale = 1;
     int blockGames = 500;
     // With a shard given (count > 1), the run only plays that shard's missing blocks of the
