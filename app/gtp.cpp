@@ -14,7 +14,7 @@
 #include "app/numbers.hpp"
 #include "platform/console.hpp"
 #include "platform/random.hpp"
-#include "players/engine_pc.hpp"
+#include "players/levels.hpp"
 
 namespace orvanta {
 
@@ -251,17 +251,16 @@ int Gtp::chooseFor(engine::Colour colour, const engine::Position& position) {
     if (const auto fromBook = bookMove(level_, book_, position)) {
         return fromBook->move;
     }
-    std::function<bool()> stop;
-    std::function<bool()> softStop;
+    std::optional<MoveClock> clock;
     const auto side = static_cast<std::size_t>(colour == engine::Colour::kBlack ? 0 : 1);
     if (const auto time = timeControl_
                               ? engine::moveTime(*timeControl_, timeLeft_[side], position.empties())
                               : std::nullopt) {
         const auto start = clock_();
-        stop = [this, start, limit = time->hard] { return clock_() - start > limit; };
-        softStop = [this, start, limit = time->soft] { return clock_() - start > limit; };
+        clock = MoveClock{[this, start, limit = time->hard] { return clock_() - start > limit; },
+                          [this, start, limit = time->soft] { return clock_() - start > limit; }};
     }
-    return chooseMove(level_, search_, position, stop, softStop).move;
+    return chooseMove(level_, search_, position, clock).move;
 }
 
 Gtp::Reply Gtp::genmove(const Args& args) {

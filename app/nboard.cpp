@@ -22,7 +22,6 @@
 #include "engine/time_manager.hpp"
 #include "game/review.hpp"
 #include "platform/console.hpp"
-#include "players/engine_pc.hpp"
 #include "players/levels.hpp"
 #include "players/move_scores.hpp"
 

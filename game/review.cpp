@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/console.hpp"
+#include "players/levels.hpp"
 
 namespace orvanta {
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/random.hpp"
+
 namespace orvanta {
 
 namespace {
@@ -36,6 +38,59 @@ constexpr std::array<const char*, kMaxLevel + 1> kNames = {
 
 const Level& levelSettings(int level) {
     return kLevels[static_cast<std::size_t>(level - 1)];
+}
+
+engine::SearchLimits levelLimits(int level, int threads, bool clocked) {
+    const Level& settings = levelSettings(level);
+    engine::SearchLimits limits;
+    limits.depth = settings.depth;
+    limits.exactEmpties = settings.exactEmpties;
+    limits.selectivity = settings.selectivity;
+    limits.nodes = clocked && level == kMaxLevel
+                       ? 0
+                       : settings.nodes * static_cast<std::uint64_t>(std::max(threads, 1));
+    return limits;
+}
+
+engine::SearchResult chooseMove(int level, engine::Search& search, const engine::Position& position,
+                                const std::optional<MoveClock>& clock) {
+    const Level& settings = levelSettings(level);
+    if (settings.spread > 0 && position.empties() > settings.exactEmpties) {
+        // Any move within the spread of the best may be chosen, each as likely.
+        const auto scores = search.rootScores(position, settings.depth, settings.selectivity);
+        std::size_t close = 0;
+        while (close < scores.size() &&
+               scores[close].second >= scores[0].second - settings.spread) {
+            ++close;
+        }
+        const auto& [move, score] = scores[platform::generator()() % close];
+        return {move, score, settings.depth, false, search.lastNodes(), {move}};
+    }
+    engine::SearchLimits limits = levelLimits(level, search.threads(), clock.has_value());
+    if (clock) {
+        limits.stop = clock->stop;
+        limits.softStop = clock->softStop;
+    }
+    return search.run(position, limits);
+}
+
+std::optional<engine::SearchResult> bookMove(int level, const engine::Book& book,
+                                             const engine::Position& position) {
+    if (level < kFirstBookLevel) {
+        return std::nullopt;
+    }
+    const auto moves = book.moves(position);
+    if (moves.empty()) {
+        return std::nullopt;
+    }
+    std::size_t choices = 1;
+    if (level < kMaxLevel) {
+        while (choices < moves.size() && moves[choices].score >= moves[0].score - kBookSpread) {
+            ++choices;
+        }
+    }
+    const engine::BookMove& chosen = moves[choices == 1 ? 0 : platform::generator()() % choices];
+    return engine::SearchResult{chosen.move, chosen.score, 0, false, 0, {chosen.move}};
 }
 
 int adviceLevel(int level) {

@@ -40,16 +40,6 @@ std::vector<MoveScore> scoreMoves(engine::Search& search, const engine::Position
     return scores;
 }
 
-engine::SearchLimits levelLimits(int level) {
-    const Level& settings = levelSettings(level);
-    engine::SearchLimits limits;
-    limits.depth = settings.depth;
-    limits.exactEmpties = settings.exactEmpties;
-    limits.selectivity = settings.selectivity;
-    limits.nodes = settings.nodes;
-    return limits;
-}
-
 std::vector<MoveScore> scoreMoves(engine::Search& search, const engine::Position& position,
                                   int level) {
     return scoreMoves(search, position, levelLimits(level));

@@ -30,12 +30,9 @@ std::vector<MoveScore> scoreMoves(engine::Search& search, const engine::Position
 MoveScore scoreMove(engine::Search& search, const engine::Position& position, int move,
                     const engine::SearchLimits& limits);
 
-// The limits of a computer level (1 to kMaxLevel): its depth, exact empties and node budget.
-engine::SearchLimits levelLimits(int level);
-
-// The same with the limits of a computer level (1 to kMaxLevel): its depth, exact empties and
-// node budget. On one core of the development machine, over the positions of an engine game,
-// level 6 took 12 ms a position on average (75 ms at most) and level 8 0.3 s (1.05 s at most).
+// The same with the limits of a computer level (1 to kMaxLevel) on one thread (levels.hpp). On one
+// core of the development machine, over the positions of an engine game, level 6 took 12 ms a
+// position on average (75 ms at most) and level 8 0.3 s (1.05 s at most).
 std::vector<MoveScore> scoreMoves(engine::Search& search, const engine::Position& position,
                                   int level);
 

@@ -11,7 +11,6 @@
 #include "engine/search.hpp"
 #include "engine/solve.hpp"
 #include "engine/threads.hpp"
-#include "players/engine_pc.hpp"
 #include "players/levels.hpp"
 #include "tests/support/engine_games.hpp"
 #include "tests/support/ffo.hpp"
