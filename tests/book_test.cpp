@@ -210,9 +210,15 @@ TEST(Book, TheCommittedBookIsSoundAndBuiltInWhole) {
     const auto book = Book::read(bytes, false, &error);
     ASSERT_TRUE(book) << error;
     EXPECT_EQ(engine::builtinBook().size(), book->size());
-    if (book->size() > 0) {
-        EXPECT_FALSE(book->moves(Position()).empty());
-    }
+    // It covers the opening: every first move (each a symmetry of the others), valued near an
+    // even game, and after f5 more than one reply, the main line's d6 first.
+    EXPECT_GT(book->size(), 1000u);
+    const auto first = book->moves(Position());
+    ASSERT_EQ(first.size(), 4u);
+    EXPECT_LE(std::abs(first.front().score), 3 * engine::kScoreScale);
+    const auto replies = book->moves(played({"f5"}));
+    ASSERT_GE(replies.size(), 2u);
+    EXPECT_EQ(replies.front().move, *engine::parseSquare("d6"));
 }
 
 TEST(Book, TheLevelsChooseAsTheirRankSays) {

@@ -2,7 +2,8 @@
 // pinned by the session transcripts.)
 #include <gtest/gtest.h>
 
-#include <random>
+#include <map>
+#include <optional>
 #include <regex>
 #include <set>
 
@@ -56,41 +57,55 @@ TEST(PCSelect, ASquareNextToAnEmptyCornerWaitsForTwoHundredCountedTriesExactly) 
     }
 }
 
-// The draws expected on a position whose corners are all taken, so that nothing is filtered:
-// five single draws for corners, then pairs (row first) of which centre squares are skipped
-// without being counted or tested, and the first edge square runs the (fruitless) best-edge
-// search instead of a test. (Seeds 100 to 139 draw centre squares several times.)
-Choice replay(std::uint32_t seed, const std::set<std::pair<int, int>>& legal) {
-    std::mt19937 draw(seed);
-    const std::set<std::pair<int, int>> edges = {{1, 2}, {2, 1}, {7, 1}, {8, 2},
-                                                 {1, 7}, {2, 8}, {7, 8}, {8, 7}};
-    Choice result{Point(0, 0), "", 5};
-    draw.discard(5);
-    bool searched = false;
-    for (;;) {
-        const int y = static_cast<int>(draw() % 8 + 1);
-        const int x = static_cast<int>(draw() % 8 + 1);
-        if ((x == 4 || x == 5) && (y == 4 || y == 5)) {
-            continue;
+// What holds of the draws whatever the seed (the transcripts pin the exact ones): the square
+// chosen is legal, the trace counts at least one test, the same second gives the same choice, and
+// over many seconds every legal square is chosen; a legal corner, drawn first, is chosen most.
+TEST(PCSelect, EveryDrawIsLegalRepeatableAndEveryLegalSquareComesUp) {
+    const struct {
+        const char* what;
+        Rows rows;
+        std::optional<std::pair<int, int>> corner;  // (x, y)
+    } cases[] = {
+        {"corners taken: nothing filtered",
+         {"W......W", "........", "........", "...WB...", "...BB...", "........", "........",
+          "W......W"},
+         std::nullopt},
+        {"one legal corner among other moves",
+         {"........", ".W......", "..W.....", "...BW...", "...WB...", "........", "........",
+          "........"},
+         std::pair{1, 1}},
+    };
+    for (const auto& c : cases) {
+        std::set<std::pair<int, int>> legal;
+        for (int x = 1; x <= 8; ++x) {
+            for (int y = 1; y <= 8; ++y) {
+                Board board;
+                setRows(board, c.rows);
+                if (board.canPlace(Point(x, y), kBlack)) {
+                    legal.insert({x, y});
+                }
+            }
         }
-        if (edges.count({x, y}) && !searched) {
-            searched = true;
-        } else if (++result.tests, legal.count({x, y})) {
-            result.square = Point(x, y);
-            return result;
+        ASSERT_GE(legal.size(), 3u) << c.what;
+        if (c.corner) {
+            ASSERT_TRUE(legal.count(*c.corner)) << c.what;
         }
-    }
-}
-
-TEST(PCSelect, DrawsCornersFirstThenRowAndColumnSkippingTheCentre) {
-    const Rows rows = {"W......W", "........", "........", "...WB...",
-                       "...BB...", "........", "........", "W......W"};
-    const std::set<std::pair<int, int>> legal = {{3, 3}, {3, 4}, {4, 3}};
-    for (std::uint32_t seed = 100; seed < 140; ++seed) {
-        const Choice choice = choose(rows, seed, true);
-        const Choice expected = replay(seed, legal);
-        EXPECT_EQ(choice.square, expected.square) << "seed " << seed;
-        EXPECT_EQ(choice.tests, expected.tests) << "seed " << seed;
+        std::map<std::pair<int, int>, int> chosen;
+        for (std::time_t second = 100; second < 160; ++second) {
+            const Choice choice = choose(c.rows, second, true);
+            const std::pair square{choice.square.getX(), choice.square.getY()};
+            EXPECT_TRUE(legal.count(square)) << c.what << ", second " << second;
+            EXPECT_GE(choice.tests, 1) << c.what << ", second " << second;
+            EXPECT_EQ(choose(c.rows, second, false).square, choice.square)
+                << c.what << ": the same second, the same draws";
+            ++chosen[square];
+        }
+        EXPECT_EQ(chosen.size(), legal.size()) << c.what << ": every legal square comes up";
+        if (c.corner) {
+            for (const auto& [square, count] : chosen) {
+                EXPECT_LE(count, chosen[*c.corner]) << c.what;
+            }
+        }
     }
 }
 

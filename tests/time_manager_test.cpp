@@ -13,43 +13,79 @@ using engine::TimeControl;
 using engine::TimeLeft;
 using std::chrono::milliseconds;
 
-TEST(TimeManager, EachClockGivesItsShareAndNoMoveLessThanTheFloor) {
-    const struct {
-        const char* what;
-        TimeControl control;
-        std::optional<TimeLeft> left;
-        int empties;
-        std::optional<std::pair<long long, long long>> ms;  // hard and soft; nothing: no limit
-    } cases[] = {
-        // 60 s for the 30 moves to come and 4 in reserve, 90% of it; half of that is soft.
-        {"sudden death at the start", {60, 0, 0}, std::nullopt, 60, {{1588, 794}}},
-        {"sudden death, time left", {60, 0, 0}, TimeLeft{10, 0}, 20, {{642, 321}}},
-        {"main time and byo-yomi", {60, 30, 10}, std::nullopt, 60, {{1588 + 2700, 2144}}},
-        {"in byo-yomi: the period over its stones",
-         {60, 30, 10},
-         TimeLeft{25, 5},
-         40,
-         {{4500, 2250}}},
-        // Time a move does not spend is lost with its period: all of it may be spent.
-        {"the last stone of a period", {60, 30, 10}, TimeLeft{4, 1}, 40, {{3600, 3600}}},
-        {"a byo-yomi of one stone", {0, 1, 1}, std::nullopt, 60, {{900, 900}}},
-        {"main time before a byo-yomi of one stone", {60, 1, 1}, std::nullopt, 60, {{2488, 1244}}},
-        {"byo-yomi without stones: no limit", {60, 30, 0}, std::nullopt, 60, std::nullopt},
-        {"no time at all: the floor", {0, 0, 0}, TimeLeft{0.001, 0}, 30, {{10, 5}}},
-        {"the last move", {60, 0, 0}, TimeLeft{1, 0}, 1, {{180, 90}}},
-        // Clocks beyond what nanoseconds hold give a day, not the floor.
-        {"a clock of centuries", {9.2e18, 0, 0}, std::nullopt, 60, {{86'400'000, 43'200'000}}},
-        {"centuries left", {60, 0, 0}, TimeLeft{1e300, 0}, 20, {{86'400'000, 43'200'000}}},
-        {"a byo-yomi of centuries", {0, 9.2e18, 1}, std::nullopt, 60, {{86'400'000, 86'400'000}}},
-    };
-    for (const auto& c : cases) {
-        const auto time = moveTime(c.control, c.left, c.empties);
-        ASSERT_EQ(time.has_value(), c.ms.has_value()) << c.what;
-        if (time) {
-            EXPECT_EQ(std::chrono::duration_cast<milliseconds>(time->hard).count(), c.ms->first)
-                << c.what;
-            EXPECT_EQ(std::chrono::duration_cast<milliseconds>(time->soft).count(), c.ms->second)
-                << c.what;
+// What must hold of every move's time, over a grid of clocks, times left and stages: it is never
+// more than the clock holds for the move (but for the floor), more time left or fewer moves to
+// come never give less, the soft limit is within the hard one, the last stone of a period may
+// spend the period, and a clock beyond any game is capped at a day rather than wrapped.
+TEST(TimeManager, AMovesTimeKeepsWithinTheClockAndGrowsWithIt) {
+    using std::chrono::duration;
+    const auto seconds = [](std::chrono::nanoseconds t) { return duration<double>(t).count(); };
+    const double floor = seconds(engine::kShortestMove);
+    const double day = 24.0 * 60 * 60;
+    int checked = 0;
+    for (const double main : {0.0, 1.0, 60.0, 600.0, 1e6, 9.2e18}) {
+        for (const double byoYomi : {0.0, 1.0, 15.0, 30.0}) {
+            for (const long long stones : {0LL, 1LL, 5LL, 25LL}) {
+                const TimeControl control{main, byoYomi, stones};
+                if (byoYomi > 0 && stones == 0) {
+                    EXPECT_FALSE(moveTime(control, std::nullopt, 30)) << "no limit at all";
+                    continue;
+                }
+                for (const long long stonesLeft : {0LL, 1LL, 3LL}) {
+                    std::optional<engine::MoveTime> lessTime;
+                    for (const double left : {0.0, 0.001, 0.5, 10.0, 100.0, 1e4, 1e300}) {
+                        std::optional<engine::MoveTime> fewerToCome;
+                        for (const int empties : {1, 10, 30, 60}) {
+                            const auto time =
+                                moveTime(control, TimeLeft{left, stonesLeft}, empties);
+                            ASSERT_TRUE(time);
+                            const double hard = seconds(time->hard);
+                            const double soft = seconds(time->soft);
+                            const std::string what =
+                                std::to_string(main) + " " + std::to_string(byoYomi) + "/" +
+                                std::to_string(stones) + ", left " + std::to_string(left) + "/" +
+                                std::to_string(stonesLeft) + ", empties " + std::to_string(empties);
+                            // Within the clock: the time left, and in main time a period's
+                            // share too; never less than the floor, never more than a day.
+                            const double period = stonesLeft > 0 ? 0 : byoYomi;
+                            EXPECT_LE(hard, std::max(std::min(left + period, day), floor) + 1e-6)
+                                << what;
+                            EXPECT_GE(hard, floor - 1e-9) << what;
+                            EXPECT_LE(soft, hard) << what;
+                            EXPECT_GT(soft, 0) << what;
+                            // The last stone of a period spends what would be lost.
+                            if (stonesLeft == 1) {
+                                EXPECT_EQ(time->soft, time->hard) << what;
+                                EXPECT_GE(hard, std::min(0.9 * left, day) - 1e-6) << what;
+                            }
+                            // More moves to come (more empties, along this loop) never give a
+                            // move more time.
+                            if (fewerToCome) {
+                                EXPECT_LE(time->hard, fewerToCome->hard) << what;
+                            }
+                            fewerToCome = time;
+                            if (empties == 30 && lessTime) {
+                                EXPECT_GE(time->hard, lessTime->hard) << what;
+                            }
+                            if (empties == 30) {
+                                lessTime = time;
+                            }
+                            ++checked;
+                        }
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_GT(checked, 1000);
+}
+
+// Before any time_left, the clock's main time is what is left.
+TEST(TimeManager, BeforeAnyTimeLeftTheMainTimeIsLeft) {
+    for (const TimeControl control : {TimeControl{60, 0, 0}, TimeControl{600, 30, 10}}) {
+        for (const int empties : {10, 60}) {
+            EXPECT_EQ(moveTime(control, std::nullopt, empties)->hard,
+                      moveTime(control, TimeLeft{control.mainSeconds, 0}, empties)->hard);
         }
     }
 }
