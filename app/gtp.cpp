@@ -37,11 +37,7 @@ std::optional<engine::Colour> colourOf(std::string word) {
 
 // "D3", in capitals as GTP engines write vertices; "pass".
 std::string vertex(int move) {
-    std::string text = engine::squareName(move);
-    if (move != engine::kPass) {
-        text[0] = static_cast<char>(text[0] - 'a' + 'A');
-    }
-    return text;
+    return engine::squareName(move, engine::Letters::kUpper);
 }
 
 // A whole number from 0, nothing else.

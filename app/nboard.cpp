@@ -96,12 +96,7 @@ std::string seconds(std::chrono::nanoseconds time) {
 
 // "F5", "PA" for a pass.
 std::string moveName(int move) {
-    if (move == engine::kPass) {
-        return "PA";
-    }
-    std::string name = engine::squareName(move);
-    name[0] = static_cast<char>(name[0] - 'a' + 'A');
-    return name;
+    return move == engine::kPass ? "PA" : engine::squareName(move, engine::Letters::kUpper);
 }
 
 // "F5-D6-C3".

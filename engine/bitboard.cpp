@@ -2,12 +2,13 @@
 
 namespace orvanta::engine {
 
-std::string squareName(int move) {
+std::string squareName(int move, Letters letters) {
     if (move == kPass) {
         return "pass";
     }
     assert(move >= 0 && move < kSquares);
-    return {static_cast<char>('a' + move % 8), static_cast<char>('1' + move / 8)};
+    const char column = letters == Letters::kUpper ? 'A' : 'a';
+    return {static_cast<char>(column + move % 8), static_cast<char>('1' + move / 8)};
 }
 
 std::optional<int> parseSquare(std::string_view text) {

@@ -87,8 +87,10 @@ static_assert(neighbours(bit(0)) == (bit(1) | bit(8) | bit(9)), "a1 touches b1, 
 static_assert(shift(bit(8), Direction::kUpLeft) == 0, "a2 has no upper-left neighbour");
 static_assert(shift(bit(0), Direction::kDownRight) == bit(9), "a1 -> b2");
 
-// "f5" for square 37; "pass" for kPass.
-std::string squareName(int move);
+// How a square's column letter is written: "f5", or "F5" as the protocols write moves.
+enum class Letters { kLower, kUpper };
+// "f5" (or "F5") for square 37; "pass" for kPass.
+std::string squareName(int move, Letters letters = Letters::kLower);
 // Accepts a column letter a-h (either case) and a row digit 1-8, or "pass" (either case).
 std::optional<int> parseSquare(std::string_view text);
 

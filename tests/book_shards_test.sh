@@ -24,7 +24,7 @@ status=0
 [ "$status" -eq 1 ] || fail "a merge without every shard ended with status $status"
 grep -q "a shard is missing" "$dir/half.err" || fail "no word of the missing shard"
 [ ! -e "$dir/half.bin" ] || fail "a failed merge wrote its file"
-for bad in "--shard 3/2" "--shard 0/2" "--plies x" "--margin" "--bogus 1" "stray"; do
+for bad in "--shard 3/2" "--shard 0/2" "--shard 1/10001" "--hash +4" "--plies x" "--margin" "--bogus 1" "stray"; do
     status=0
     # shellcheck disable=SC2086
     "$book" $bad --out "$dir/bad.bin" > /dev/null 2>&1 || status=$?

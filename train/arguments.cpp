@@ -9,20 +9,9 @@ namespace orvanta::train {
 
 namespace {
 
-constexpr int kMaxShards = 1000000;
 constexpr int kMaxThreads = 256;
 constexpr int kMaxBlockGames = 1000000;
 constexpr double kMaxScale = 100;
-
-// A whole number from `low` to `high`, the whole text.
-std::optional<int> parseInt(std::string_view text, int low, int high) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 std::optional<double> parseScale(std::string_view text) {
     // std::from_chars for double is not in every standard library this builds with.
@@ -38,13 +27,23 @@ std::optional<double> parseScale(std::string_view text) {
 
 }  // namespace
 
-std::optional<Shard> parseShard(std::string_view text) {
+std::optional<int> parseWhole(std::string_view text, int low, int high) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || text[0] < '0' || text[0] > '9' || error != std::errc() ||
+        end != text.data() + text.size() || value < low || value > high) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<Shard> parseShard(std::string_view text, int most) {
     const auto slash = text.find('/');
     if (slash == std::string_view::npos) {
         return std::nullopt;
     }
-    const auto count = parseInt(text.substr(slash + 1), 1, kMaxShards);
-    const auto number = parseInt(text.substr(0, slash), 1, kMaxShards);
+    const auto count = parseWhole(text.substr(slash + 1), 1, most);
+    const auto number = parseWhole(text.substr(0, slash), 1, most);
     if (!count || !number || *number > *count) {
         return std::nullopt;
     }
@@ -80,11 +79,11 @@ std::optional<TrainOptions> parseTrainArguments(int argc, const char* const* arg
         } else if (arg == "--work" && !value.empty()) {
             options.work = value;
         } else if (arg == "--threads") {
-            const auto n = parseInt(value, 1, kMaxThreads);
+            const auto n = parseWhole(value, 1, kMaxThreads);
             good = n.has_value();
             options.threads = n.value_or(1);
         } else if (arg == "--block-games") {
-            const auto n = parseInt(value, 1, kMaxBlockGames);
+            const auto n = parseWhole(value, 1, kMaxBlockGames);
             good = n.has_value();
             options.blockGames = n.value_or(1);
         } else if (arg == "--scale") {

@@ -7,9 +7,13 @@
 
 namespace orvanta::train {
 
-// "I/N", shard I of N counted from 1 (as job arrays and the book's builder count them), with
-// 1 <= I <= N <= 1000000; nothing otherwise.
-std::optional<Shard> parseShard(std::string_view text);
+// A whole number from `low` to `high`: digits only, the whole text; nothing otherwise. Every
+// number of the trainer's and the book builder's command lines is read by it.
+std::optional<int> parseWhole(std::string_view text, int low, int high);
+
+// "I/N", shard I of N counted from 1 (as job arrays count them), with 1 <= I <= N <= `most`;
+// nothing otherwise.
+std::optional<Shard> parseShard(std::string_view text, int most = 1000000);
 
 // The trainer's command line (each option as `--name value` or `--name=value`); nothing when
 // an option is unknown, lacks its value or has a bad one.

@@ -1,7 +1,6 @@
 #include "train/book.hpp"
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -10,6 +9,7 @@
 #include <string_view>
 
 #include "engine/search.hpp"
+#include "train/arguments.hpp"
 
 namespace orvanta::train {
 
@@ -20,6 +20,9 @@ using engine::BookKey;
 using engine::BookRecord;
 using engine::kBookUnscored;
 using engine::Position;
+
+// The book is built in at most this many shards.
+constexpr int kMostBookShards = 10000;
 
 Position positionOf(const BookKey& key) {
     return Position(key.player, key.opponent, engine::Colour::kBlack);
@@ -73,17 +76,6 @@ bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes)
         }
     }
     return std::rename(temporary.c_str(), path.c_str()) == 0;
-}
-
-// A whole number from `low` to `high`, digits only.
-std::optional<int> whole(std::string_view text, int low, int high) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || text[0] == '-' || text[0] == '+' || error != std::errc() ||
-        end != text.data() + text.size() || value < low || value > high) {
-        return std::nullopt;
-    }
-    return value;
 }
 
 constexpr const char* kUsage =
@@ -248,7 +240,7 @@ int bookMain(const std::vector<std::string>& arguments) {
             value = arguments[++i];
         }
         const auto number = [&](int low, int high) {
-            const auto n = whole(value, low, high);
+            const auto n = parseWhole(value, low, high);
             return n;
         };
         std::optional<int> n;
@@ -273,17 +265,12 @@ int bookMain(const std::vector<std::string>& arguments) {
         } else if (name == "--hash" && (n = number(1, 4096))) {
             options.hashBytes = static_cast<std::size_t>(*n) << 20;
         } else if (name == "--shard") {
-            const auto slash = value.find('/');
-            const auto count = slash == std::string::npos
-                                   ? std::nullopt
-                                   : whole(std::string_view(value).substr(slash + 1), 1, 10000);
-            const auto index =
-                count ? whole(std::string_view(value).substr(0, slash), 1, *count) : std::nullopt;
-            if (!index) {
+            const auto shard = parseShard(value, kMostBookShards);
+            if (!shard) {
                 return usageError("invalid value '" + value + "' for --shard (I/N, I from 1 to N)");
             }
-            options.shard = *index - 1;
-            options.shards = *count;
+            options.shard = shard->index;
+            options.shards = shard->count;
         } else if (!name.starts_with("--") && merge) {
             shardFiles.push_back(name);
         } else if (takesValue) {
