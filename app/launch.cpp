@@ -14,6 +14,7 @@
 #include "app/analysis.hpp"
 #include "app/choices.hpp"
 #include "app/config.hpp"
+#include "app/console_setup.hpp"
 #include "app/gtp.hpp"
 #include "app/menu.hpp"
 #include "app/nboard.hpp"
@@ -34,11 +35,6 @@ using platform::console;
 // Player mode is paced for a player: every pause a quarter of its classic length.
 constexpr double kCoachPauseScale = 0.25;
 
-int badUse(const std::string& message) {
-    console().error(message + "\nTry 'orvanta --help' for more information.");
-    return kExitBadUse;
-}
-
 }  // namespace
 
 bool wantsColour(Colouring colouring, bool terminal, const char* noColour, const char* term) {
@@ -56,14 +52,9 @@ bool wantsColour(Colouring colouring, bool terminal, const char* noColour, const
 }
 
 int run(const Options& options) {
-    console().followTestMode(testMode);
-    console().setEnglish(options.english);
-    console().setRepertoire(std::string(repertoire()));
-    if (!options.charset.empty() &&
-        !platform::Converter::canRepresent(options.charset, repertoire())) {
-        return badUse("character set '" + options.charset + "' cannot show the program's text");
+    if (const int status = setUpConsole(options); status != 0) {
+        return status;
     }
-    console().forceCharset(options.charset);
     std::optional<platform::AppendFile> records;
     if (!options.record.empty()) {
         records.emplace(options.record);

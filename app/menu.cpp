@@ -20,16 +20,6 @@ namespace {
 
 using platform::console;
 
-// Every character beyond ASCII that the program writes. A terminal gets its own character set
-// only when that set can show all of them; the session tests check that the list is complete.
-constexpr std::string_view kRepertoire =
-    "─│┃┌┐└┘├┤┬┴┼○◎●　、。！（）？＊･"
-    "あいうえおかがきくけこさしじすせそたちってでとどなにのはへまみめもやらりるれわをん"
-    "イクゲコサジスタッテデトドニバヒピベムメモュョルレン・ー"
-    "一下了人付任位作使例価個先全出分切初前動勝升合同善回報場外失始対局差常引強後悪情成戦戻"
-    "所手打挟振推損攻数新日明昔更最果番白盤目相石示移空答終結置者自良葉行表見言計評説読込返通"
-    "選開順黒号次覧面";
-
 constexpr std::chrono::milliseconds kPause(1000);
 constexpr int kQuit = -1;
 constexpr int kCredits = 0;
@@ -160,10 +150,6 @@ void playGame(Game& game, PlayMode mode, const MenuSettings& settings) {
 }
 
 }  // namespace
-
-std::string_view repertoire() {
-    return kRepertoire;
-}
 
 std::optional<int> menuNumber(const platform::Word& word) {
     if (word.truncated) {

@@ -15,7 +15,6 @@ namespace orvanta {
 std::optional<int> menuNumber(const platform::Word& word);
 
 // Every character beyond ASCII that the program may write.
-std::string_view repertoire();
 
 // How the games of the menu start: the human's colour against the computer when an option chose
 // it (else a coin toss); in player mode, the colour and level are asked unless options chose

@@ -7,13 +7,11 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/menu.hpp"
-#include "app/test_mode.hpp"
+#include "app/console_setup.hpp"
 #include "game/ggf_reader.hpp"
 #include "game/review.hpp"
 #include "game/review_walk.hpp"
 #include "platform/console.hpp"
-#include "platform/converter.hpp"
 #include "platform/files.hpp"
 #include "players/levels.hpp"
 
@@ -48,17 +46,9 @@ std::optional<std::string> readReviewFile(const std::string& path) {
 }  // namespace
 
 int runReview(const Options& options) {
-    console().followTestMode(testMode);
-    console().setEnglish(options.english);
-    console().setRepertoire(std::string(repertoire()));
-    if (!options.charset.empty() &&
-        !platform::Converter::canRepresent(options.charset, repertoire())) {
-        console().error("character set '" + options.charset +
-                        "' cannot show the program's text\nTry 'orvanta --help' for more "
-                        "information.");
-        return kExitBadUse;
+    if (const int status = setUpConsole(options); status != 0) {
+        return status;
     }
-    console().forceCharset(options.charset);
     const auto text = readReviewFile(options.review);
     if (!text) {
         return kExitFailure;

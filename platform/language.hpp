@@ -14,4 +14,9 @@ std::string_view tr(std::string_view japanese);
 // go round a value in a different order in each language.
 std::string fill(std::string_view pattern, std::initializer_list<std::string_view> values);
 
+// Every character beyond ASCII that the program writes, in UTF-8 (English needs none of them
+// beyond these). A terminal gets its own character set only when that set can show all of them;
+// the session tests check that the list is complete.
+std::string_view repertoire();
+
 }  // namespace orvanta::platform

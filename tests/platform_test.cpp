@@ -5,9 +5,9 @@
 #include <map>
 #include <stdexcept>
 
-#include "app/menu.hpp"
 #include "platform/console.hpp"
 #include "platform/converter.hpp"
+#include "platform/language.hpp"
 #include "platform/terminal.hpp"
 #include "tests/support/fake_host.hpp"
 
@@ -57,7 +57,7 @@ TEST(Console, WordsAreRawBytesBetweenCWhiteSpace) {
 }
 
 TEST(Charset, RepertoireHoldsEveryCharacterOfTheTranscripts) {
-    const std::string repertoire(orvanta::repertoire());
+    const std::string repertoire(orvanta::platform::repertoire());
     for (const auto& entry : std::filesystem::directory_iterator(ORVANTA_SESSIONS_DIR)) {
         std::ifstream file(entry.path(), std::ios::binary);
         const std::string text{std::istreambuf_iterator<char>(file), {}};
@@ -108,7 +108,8 @@ TEST(Charset, TheAmbiguousCharactersAreThoseOfTheRepertoireUnicodeCallsAmbiguous
             }
         }
     }
-    const std::string repertoire(orvanta::repertoire());  // three-byte UTF-8 sequences only
+    const std::string repertoire(
+        orvanta::platform::repertoire());  // three-byte UTF-8 sequences only
     for (std::size_t i = 0; i + 3 <= repertoire.size(); i += 3) {
         const auto byte = [&](std::size_t k) {
             return 0x3Fu & static_cast<unsigned char>(repertoire[i + k]);
