@@ -1,7 +1,6 @@
 #include "app/console_setup.hpp"
 
 #include "app/exit_status.hpp"
-#include "app/test_mode.hpp"
 #include "platform/console.hpp"
 #include "platform/converter.hpp"
 #include "platform/language.hpp"
@@ -16,7 +15,6 @@ int badUse(const std::string& message) {
 }
 
 int setUpConsole(const Options& options) {
-    console().followTestMode(testMode);
     console().setEnglish(options.english);
     console().setRepertoire(std::string(platform::repertoire()));
     if (!options.charset.empty() &&

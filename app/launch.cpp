@@ -19,7 +19,6 @@
 #include "app/menu.hpp"
 #include "app/nboard.hpp"
 #include "app/review_command.hpp"
-#include "app/test_mode.hpp"
 #include "platform/console.hpp"
 #include "platform/converter.hpp"
 #include "platform/files.hpp"
@@ -65,7 +64,7 @@ int run(const Options& options) {
     }
     platform::fixSeeds(options.seed);
     console().setPauseScale(options.pauseScale.value_or(options.coach ? kCoachPauseScale : 1.0));
-    testMode = testMode || options.testMode;
+    console().setTestMode(console().testMode() || options.testMode);
     console().measureTerminal(options.ambiguousWidth);
     console().setColour(wantsColour(options.colouring, console().host().outputIsTerminal(),
                                     std::getenv("NO_COLOR"), std::getenv("TERM")));

@@ -7,7 +7,6 @@
 
 #include "app/choices.hpp"
 #include "app/numbers.hpp"
-#include "app/test_mode.hpp"
 #include "game/game.hpp"
 #include "players/levels.hpp"
 
@@ -34,7 +33,8 @@ void showMenu() {
     console().line(tr("　0:クレジット"));
     console().line(tr("　1:対人戦"));
     console().line(tr("　2:対PC戦"));
-    console().line(testMode ? tr("　3:通常モードへ移行") : tr("　3:テストモードへ移行"));
+    console().line(console().testMode() ? tr("　3:通常モードへ移行")
+                                        : tr("　3:テストモードへ移行"));
     console().line(tr("　4:前回の結果を表示"));
     console().endLine();
 }
@@ -180,9 +180,9 @@ void menu(Game& game, const MenuSettings& settings) {
                 playGame(game, PlayMode::kHumanAgainstComputer, settings);
                 break;
             case kSwitchMode:
-                console().line(testMode ? tr(" 通常モードへ移行します")
-                                        : tr(" テストモードへ移行します"));
-                testMode = !testMode;
+                console().line(console().testMode() ? tr(" 通常モードへ移行します")
+                                                    : tr(" テストモードへ移行します"));
+                console().setTestMode(!console().testMode());
                 console().endLine();
                 break;
             case kLastResult:

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "app/launch.hpp"
-#include "app/test_mode.hpp"
 #include "tests/support/fake_host.hpp"
 
 namespace {
@@ -21,7 +20,7 @@ constexpr std::size_t kOutputPerInputByte = 256 * 1024;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     orvanta::testing::FakeHost host(std::string(reinterpret_cast<const char*>(data), size));
     orvanta::platform::HostScope scope(host);
-    orvanta::testMode = false;
+    orvanta::platform::console().setTestMode(false);
     const int status = orvanta::run();
     if (status != 0) {
         std::fprintf(stderr, "session ended with status %d\n", status);

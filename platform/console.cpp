@@ -12,8 +12,6 @@ namespace orvanta::platform {
 
 namespace {
 
-const bool kTestModeOff = false;
-
 // White space as the C locale's isspace defines it, whatever locale is active.
 bool isSpace(int byte) {
     return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\v' || byte == '\f' ||
@@ -30,7 +28,7 @@ constexpr std::chrono::milliseconds kProbeLimit(200);
 OutputFailed::OutputFailed(int error)
     : std::runtime_error(std::string("write error: ") + std::strerror(error)), error_(error) {}
 
-Console::Console(Host& host) : host_(&host), testMode_(&kTestModeOff) {
+Console::Console(Host& host) : host_(&host) {
     attach(host);
 }
 

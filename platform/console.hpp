@@ -72,10 +72,10 @@ class Console {
     // Both probes together wait at most kProbeLimit for the terminal.
     void measureTerminal(int columns = 0);
 
-    // The test mode switch that removes pauses and turns traces on; the console reads it
-    // through this reference and never changes it.
-    void followTestMode(const bool& flag) { testMode_ = &flag; }
-    bool testMode() const { return *testMode_; }
+    // Test mode: while on, every pause is skipped and the rule checks and the computer's search
+    // print their traces. Off at start; the menu and --test switch it.
+    void setTestMode(bool on) { testMode_ = on; }
+    bool testMode() const { return testMode_; }
 
     // Whether the screens that may be coloured (player mode's board) use SGR colours; decided
     // once at start-up from the options, the terminal and NO_COLOR.
@@ -143,7 +143,7 @@ class Console {
     // the repertoire (or one was forced): then the terminal need not be asked.
     bool charsetKnown_ = false;
     bool padAmbiguous_ = false;
-    const bool* testMode_;
+    bool testMode_ = false;
     bool colour_ = false;
     bool english_ = false;
     std::array<char, 4096> input_{};

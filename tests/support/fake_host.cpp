@@ -12,7 +12,6 @@
 #include <stdexcept>
 
 #include "app/launch.hpp"
-#include "app/test_mode.hpp"
 
 namespace orvanta::testing {
 
@@ -81,12 +80,10 @@ std::string sessionText(const std::string& input) {
     return console.host.text();
 }
 
-ConsoleTest::ConsoleTest(std::string input, bool mode)
-    : host(std::move(input)), testMode(orvanta::testMode), scope_(host) {
-    platform::console().followTestMode(orvanta::testMode);
+ConsoleTest::ConsoleTest(std::string input, bool mode) : host(std::move(input)), scope_(host) {
+    platform::console().setTestMode(mode);
     platform::console().forceCharset("");  // whatever an earlier test's options set
     platform::console().setPauseScale(1);
-    testMode = mode;
 }
 
 }  // namespace orvanta::testing

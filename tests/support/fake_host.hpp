@@ -88,12 +88,11 @@ std::string sessionText(const std::string& input);
 class ConsoleTest {
   public:
     explicit ConsoleTest(std::string input = {}, bool testMode = false);
-    ~ConsoleTest() { testMode = false; }
+    ~ConsoleTest() { platform::console().setTestMode(false); }
     ConsoleTest(const ConsoleTest&) = delete;
     ConsoleTest& operator=(const ConsoleTest&) = delete;
 
     FakeHost host;
-    bool& testMode;
 
   private:
     platform::HostScope scope_;

@@ -1,7 +1,0 @@
-#include "app/test_mode.hpp"
-
-namespace orvanta {
-
-bool testMode = false;
-
-}  // namespace orvanta
