@@ -247,16 +247,14 @@ int Gtp::chooseFor(engine::Colour colour, const engine::Position& position) {
     if (const auto fromBook = bookMove(level_, book_, position)) {
         return fromBook->move;
     }
-    std::optional<MoveClock> clock;
+    std::optional<engine::Deadline> deadline;
     const auto side = static_cast<std::size_t>(colour == engine::Colour::kBlack ? 0 : 1);
     if (const auto time = timeControl_
                               ? engine::moveTime(*timeControl_, timeLeft_[side], position.empties())
                               : std::nullopt) {
-        const auto start = clock_();
-        clock = MoveClock{[this, start, limit = time->hard] { return clock_() - start > limit; },
-                          [this, start, limit = time->soft] { return clock_() - start > limit; }};
+        deadline = engine::deadline(clock_, *time);
     }
-    return chooseMove(level_, search_, position, clock).move;
+    return chooseMove(level_, search_, position, deadline).move;
 }
 
 Gtp::Reply Gtp::genmove(const Args& args) {

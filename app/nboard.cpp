@@ -397,13 +397,11 @@ void Nboard::go(const std::function<bool()>& interrupted) {
         if (const auto time =
                 engine::moveTime({*timeLimit_, 0, 0}, engine::TimeLeft{std::max(left, 0.0), 0},
                                  position.empties())) {
-            const auto start = searchStart_;
-            searchLimits.stop = [this, start, hard = time->hard, poll = searchLimits.stop] {
-                return poll() || clock_() - start > hard;
+            const engine::Deadline deadline = engine::deadline(clock_, *time);
+            searchLimits.stop = [poll = searchLimits.stop, hard = deadline.stop] {
+                return poll() || hard();
             };
-            searchLimits.softStop = [this, start, soft = time->soft] {
-                return clock_() - start > soft;
-            };
+            searchLimits.softStop = deadline.softStop;
         }
     }
     searchLimits.onIteration = [this](const engine::SearchResult& result) {

@@ -49,4 +49,10 @@ std::optional<MoveTime> moveTime(const TimeControl& control, std::optional<TimeL
                     hard};
 }
 
+Deadline deadline(const SteadyClock& clock, const MoveTime& time) {
+    const auto start = clock();
+    return {[clock, start, hard = time.hard] { return clock() - start > hard; },
+            [clock, start, soft = time.soft] { return clock() - start > soft; }};
+}
+
 }  // namespace orvanta::engine

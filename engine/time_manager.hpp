@@ -1,12 +1,13 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
 
 namespace orvanta::engine {
 
-// How long a move may take under a game's clock, as controllers (GTP's time_settings and
-// time_left) describe it. Pure arithmetic: the caller reads the clock and stops the search.
+// How long a move may take under a game's clock, as controllers describe it (GTP's time_settings
+// and time_left, NBoard's TI and its moves' times), and the stops that keep a search to it.
 
 // The clock of each side: main time, then byo-yomi periods of `byoYomiSeconds` for
 // `byoYomiStones` moves each. Byo-yomi time with 0 stones means no limit at all.
@@ -40,5 +41,17 @@ std::optional<MoveTime> moveTime(const TimeControl& control, std::optional<TimeL
                                  int empties);
 
 inline constexpr std::chrono::milliseconds kShortestMove(10);
+
+// A steady clock: the time since some fixed moment, never going back.
+using SteadyClock = std::function<std::chrono::nanoseconds()>;
+
+// The stops of a search that keeps to a move's time (SearchLimits::stop and softStop).
+struct Deadline {
+    std::function<bool()> stop;      // true once the hard limit has passed
+    std::function<bool()> softStop;  // true once the soft limit has passed
+};
+
+// The deadline of `time` counted from now on `clock`.
+Deadline deadline(const SteadyClock& clock, const MoveTime& time);
 
 }  // namespace orvanta::engine

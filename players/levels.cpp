@@ -53,7 +53,7 @@ engine::SearchLimits levelLimits(int level, int threads, bool clocked) {
 }
 
 engine::SearchResult chooseMove(int level, engine::Search& search, const engine::Position& position,
-                                const std::optional<MoveClock>& clock) {
+                                const std::optional<engine::Deadline>& deadline) {
     const Level& settings = levelSettings(level);
     if (settings.spread > 0 && position.empties() > settings.exactEmpties) {
         // Any move within the spread of the best may be chosen, each as likely.
@@ -66,10 +66,10 @@ engine::SearchResult chooseMove(int level, engine::Search& search, const engine:
         const auto& [move, score] = scores[platform::generator()() % close];
         return {move, score, settings.depth, false, search.lastNodes(), {move}};
     }
-    engine::SearchLimits limits = levelLimits(level, search.threads(), clock.has_value());
-    if (clock) {
-        limits.stop = clock->stop;
-        limits.softStop = clock->softStop;
+    engine::SearchLimits limits = levelLimits(level, search.threads(), deadline.has_value());
+    if (deadline) {
+        limits.stop = deadline->stop;
+        limits.softStop = deadline->softStop;
     }
     return search.run(position, limits);
 }

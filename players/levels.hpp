@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -9,6 +8,7 @@
 #include "engine/position.hpp"
 #include "engine/probcut.hpp"
 #include "engine/search.hpp"
+#include "engine/time_manager.hpp"
 
 namespace orvanta {
 
@@ -37,18 +37,12 @@ const Level& levelSettings(int level);
 // unspent.
 engine::SearchLimits levelLimits(int level, int threads = 1, bool clocked = false);
 
-// A game's clock for one move (time control: see engine::SearchLimits): `stop` ends the search
-// at once, `softStop` begins no further iteration.
-struct MoveClock {
-    std::function<bool()> stop;
-    std::function<bool()> softStop;
-};
-
 // The engine's choice at a level from 1 on, for a position where the mover has a move; draws
 // from the process-wide generator at the gentle levels. The search runs on `search`'s threads
-// with levelLimits(level, threads, clock given), cut short by `clock` when given.
+// with levelLimits(level, threads, clock given), kept to the move's `deadline` when given (a
+// game's clock, engine/time_manager.hpp).
 engine::SearchResult chooseMove(int level, engine::Search& search, const engine::Position& position,
-                                const std::optional<MoveClock>& clock = std::nullopt);
+                                const std::optional<engine::Deadline>& deadline = std::nullopt);
 
 // The strong levels play from the book: their own search, at most 9 plies and 1 M nodes at
 // level 7, sees less than the book's 14-ply searches at its leaves carried back by negamax, and

@@ -80,6 +80,29 @@ TEST(TimeManager, AMovesTimeKeepsWithinTheClockAndGrowsWithIt) {
     EXPECT_GT(checked, 1000);
 }
 
+// A deadline counts from when it is made: its soft stop comes first, at the soft limit, and its
+// hard stop at the hard one, whatever the clock read before.
+TEST(TimeManager, ADeadlineCountsFromWhenItIsMade) {
+    std::chrono::nanoseconds now = std::chrono::seconds(1000);
+    const engine::SteadyClock clock = [&now] { return now; };
+    const engine::Deadline deadline =
+        engine::deadline(clock, {milliseconds(100), milliseconds(300)});
+    const struct {
+        long long after;  // ms after the deadline was made
+        bool soft;
+        bool hard;
+    } cases[] = {{0, false, false},
+                 {100, false, false},
+                 {101, true, false},
+                 {300, true, false},
+                 {301, true, true}};
+    for (const auto& c : cases) {
+        now = std::chrono::seconds(1000) + milliseconds(c.after);
+        EXPECT_EQ(deadline.softStop(), c.soft) << c.after;
+        EXPECT_EQ(deadline.stop(), c.hard) << c.after;
+    }
+}
+
 // Before any time_left, the clock's main time is what is left.
 TEST(TimeManager, BeforeAnyTimeLeftTheMainTimeIsLeft) {
     for (const TimeControl control : {TimeControl{60, 0, 0}, TimeControl{600, 30, 10}}) {
