@@ -96,11 +96,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             orvanta::Nboard nboard(
                 1 << 16, [] { return std::chrono::nanoseconds(0); },
                 [&bad](std::string_view line) {
-                    const bool known = line.starts_with("status") ||
-                                       line.starts_with("set myname ") ||
-                                       line.starts_with("pong ") || line.starts_with("=== ") ||
-                                       line.starts_with("search ") || line.starts_with("analysis ") ||
-                                       line.starts_with("nodestats ") || line == "learned\n";
+                    const bool known =
+                        line.starts_with("status") || line.starts_with("set myname ") ||
+                        line.starts_with("pong ") || line.starts_with("=== ") ||
+                        line.starts_with("search ") || line.starts_with("analysis ") ||
+                        line.starts_with("nodestats ") || line == "learned\n";
                     bad = bad || !known || !line.ends_with("\n") ||
                           line.find('\n') != line.size() - 1 || line.size() > 4096;
                 });
