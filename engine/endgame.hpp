@@ -19,9 +19,9 @@
 #include <utility>
 #include <vector>
 
-#include "engine/best_first.hpp"
 #include "engine/eval.hpp"
 #include "engine/kernels.hpp"
+#include "engine/move_order.hpp"
 #include "engine/parity.hpp"
 #include "engine/rules.hpp"
 #include "engine/solve.hpp"
@@ -94,15 +94,10 @@ class Endgame {
     // Nodes with this many empties may share their moves among threads: below, a move's search
     // costs too little to be worth handing over.
     static constexpr int kSplitEmpties = 12;
-    // Ordering values: the table's move before all; then fewer replies (corners count twice),
-    // fewer empty squares next to the mover's discs (where replies come from later), and a move
-    // into an odd quadrant; at many empties, minus the child's evaluation for the opponent, at
-    // one unit for kScorePerValue hundredths of a disc (a disc weighs a little more than a
-    // reply). Measured on FFO 20-39: dividing by 5 searched fewer nodes than by 1, 3, 10 or 20.
-    static constexpr int kHashMoveValue = 1 << 20;
-    static constexpr int kReplyWeight = 16;
-    static constexpr int kFrontierWeight = 4;
-    static constexpr int kParityBonus = 8;
+    // The order (move_order.hpp): the table's move first, then by the solver's cheap value;
+    // at many empties also minus the child's evaluation for the opponent, at one unit for
+    // kScorePerValue hundredths of a disc (a disc weighs a little more than a reply). Measured
+    // on FFO 20-39: dividing by 5 searched fewer nodes than by 1, 3, 10 or 20.
     static constexpr int kScorePerValue = 5;
 
     struct Scored {
@@ -123,104 +118,28 @@ class Endgame {
         return player ^ c.flipped ^ bit(c.square);
     }
 
-    // The legal moves with their children's moves, taken best first.
-    class MoveList {
-      public:
-        MoveList(Bitboard player, Bitboard opponent, Bitboard moves, int hashMove) {
-            const Bitboard odd = oddQuadrants(~(player | opponent));
-            for (; moves != 0; moves &= moves - 1) {
-                Candidate& c = items_[size_++];
-                c.square = firstSquare(moves);
-                c.flipped = Rules::flips(player, opponent, c.square);
-                c.replies = Rules::moves(opponent ^ c.flipped, player ^ c.flipped ^ bit(c.square));
-                if (c.square == hashMove) {
-                    c.value = kHashMoveValue;
-                    continue;
-                }
-                const Bitboard mine = player ^ c.flipped ^ bit(c.square);
-                const Bitboard frontier = neighbours(mine) & ~(mine | opponent);
-                c.value = -kReplyWeight * (popcount(c.replies) + popcount(c.replies & kCorners)) -
-                          kFrontierWeight * popcount(frontier) +
-                          ((odd & bit(c.square)) != 0 ? kParityBonus : 0);
-            }
-        }
-        // Adds `score(child)` (the child's worth for the opponent, in 1/kScoreScale discs)
-        // to every move's value but the table's move.
-        template <class Score>
-        void addChildScores(Bitboard player, Bitboard opponent, Score score) {
-            for (std::size_t i = 0; i < size_; ++i) {
-                Candidate& c = items_[i];
-                if (c.value != kHashMoveValue) {
-                    c.value -=
-                        score(childPlayer(opponent, c), childOpponent(player, c)) / kScorePerValue;
-                }
-            }
-        }
-        // A score above alpha that the table proves for one of the moves, or kNoScore.
-        int knownCut(const TranspositionTable& table, Bitboard player, Bitboard opponent,
-                     int alpha) const {
-            for (std::size_t i = 0; i < size_; ++i) {
-                const Candidate& c = items_[i];
-                const auto known = table.probe(childPlayer(opponent, c), childOpponent(player, c));
-                if (known && known->depth == TranspositionTable::kSolvedDepth &&
-                    -known->upper > alpha) {
-                    return -known->upper;
-                }
-            }
-            return kNoScore;
-        }
-        // The best remaining move, or nullptr.
-        const Candidate* next() { return takeBest(items_, size_, taken_); }
-        bool empty() const { return taken_ == size_; }
-
-      private:
-        std::array<Candidate, kMaxMoves> items_;
-        std::size_t size_ = 0;
-        std::size_t taken_ = 0;
-    };
-
-    // A node whose remaining moves are shared among threads. It lives on its owner's stack until
-    // no other thread searches one of its moves.
-    struct SplitPoint : SplitPointBase<SplitPoint> {
-        SplitPoint(SplitPoint* above, Bitboard p, Bitboard o, MoveList* moves, int a, int b,
-                   Scored first)
-            : SplitPointBase<SplitPoint>(above),
-              player(p),
-              opponent(o),
-              list(moves),
-              alpha(a),
-              beta(b),
-              best(first) {}
+    // The legal moves with their children's moves, the table's move first.
+    using MoveList = MovePicker<Candidate>;
+    static MoveList listMoves(Bitboard player, Bitboard opponent, Bitboard moves, int hashMove) {
+        return MoveList(moves, hashMove, [player, opponent](Candidate& c) {
+            c.flipped = Rules::flips(player, opponent, c.square);
+            c.replies = Rules::moves(childPlayer(opponent, c), childOpponent(player, c));
+        });
+    }
+    // A node whose remaining moves are shared among threads (threads.hpp). It lives on its
+    // owner's stack until no other thread searches one of its moves.
+    struct Node {
         Bitboard player;
         Bitboard opponent;
-        // Guarded by the crew's mutex:
-        MoveList* list;  // the moves not yet taken
-        int alpha;       // raised by every better result
-        int beta;
-        Scored best;
-
-        struct Task {
-            Candidate move;
-            int alpha;  // the point's when the move was taken
-        };
-        using Result = int;
-        bool next(Task& task) {
-            const Candidate* c = list->next();
-            if (c == nullptr) {
-                return false;
-            }
-            task = {*c, alpha};
-            return true;
-        }
-        void merge(const Task& task, int score) {
-            if (score > best.score) {
-                best = {score, task.move.square};
-                alpha = std::max(alpha, score);
-                if (alpha >= beta) {
-                    this->cut.store(true, std::memory_order_relaxed);
-                }
-            }
-        }
+    };
+    struct TaskScore {
+        int score;
+    };
+    struct Best : Scored {
+        void take(int square, const TaskScore& result) { *this = {{result.score, square}}; }
+    };
+    struct SplitPoint : MoveSplitPoint<SplitPoint, MoveList, Node, Best, TaskScore> {
+        using MoveSplitPoint<SplitPoint, MoveList, Node, Best, TaskScore>::MoveSplitPoint;
     };
     using Brothers = detail::Brothers<Endgame, SplitPoint>;
     friend Brothers;
@@ -252,15 +171,15 @@ class Endgame {
     void served() { shared_->reported += nodes_ - reportedNodes_; }
 
     // Searches one move of a split point for the crew: the result the sequential loop would give.
-    int searchTask(SplitPoint& point, const typename SplitPoint::Task& task) {
+    TaskScore searchTask(SplitPoint& point, const typename SplitPoint::Task& task) {
         const Candidate& c = task.move;
-        const Bitboard p = childPlayer(point.opponent, c);
-        const Bitboard o = childOpponent(point.player, c);
+        const Bitboard p = childPlayer(point.node.opponent, c);
+        const Bitboard o = childOpponent(point.node.player, c);
         int score = -nws(p, o, -task.alpha - 1, c.replies);
         if (score > task.alpha && score < point.beta) {
             score = -pvs(p, o, -point.beta, -task.alpha, c.replies).score;
         }
-        return score;
+        return {score};
     }
 
     // Whether a node should share the moves left in `list` now.
@@ -272,24 +191,32 @@ class Endgame {
     // threads within (alpha, beta); the node's result, as the sequential loop would give it.
     Scored split(Bitboard player, Bitboard opponent, int alpha, int beta, MoveList& list,
                  Scored best) {
-        SplitPoint point(brothers_.current(), player, opponent, &list, alpha, beta, best);
+        SplitPoint point(brothers_.current(), {player, opponent}, &list, alpha, beta, {best});
         brothers_.split(point);
         return point.best;
     }
 
-    // From kEvalOrderEmpties on, each move's value also weighs what the evaluation thinks of
-    // its child, after a search of 0, 1 or 2 plies by the number of empties: there a good
-    // first move saves far more than the few evaluations cost.
-    void sortByEvaluation(MoveList& list, Bitboard player, Bitboard opponent) {
-        const int empties = popcount(~(player | opponent));
-        if (empties < kEvalOrderEmpties) {
-            return;
-        }
-        const int depth = empties >= kTwoPlyOrderEmpties   ? 2
+    // Values the moves by their cheap counts; from kEvalOrderEmpties on, also by what the
+    // evaluation thinks of each child after a search of 0, 1 or 2 plies by the number of
+    // empties: there a good first move saves far more than the few evaluations cost.
+    void order(MoveList& list, Bitboard player, Bitboard opponent) {
+        const Bitboard empty = ~(player | opponent);
+        const int empties = popcount(empty);
+        const Bitboard odd = oddQuadrants(empty);
+        const int depth = empties < kEvalOrderEmpties     ? -1
+                          : empties >= kTwoPlyOrderEmpties ? 2
                           : empties >= kOnePlyOrderEmpties ? 1
                                                            : 0;
-        list.addChildScores(player, opponent, [this, depth](Bitboard p, Bitboard o) {
-            return shallow(p, o, depth, -kInfinity, kInfinity);
+        list.value([this, player, opponent, odd, depth](Candidate& c) {
+            const Bitboard mine = childOpponent(player, c);
+            const Bitboard theirs = childPlayer(opponent, c);
+            const Bitboard frontier = neighbours(mine) & ~(mine | theirs);
+            c.value = -kEndgameReplyWeight * replyCount(c.replies) -
+                      kFrontierWeight * popcount(frontier) +
+                      ((odd & bit(c.square)) != 0 ? kParityBonus : 0);
+            if (depth >= 0) {
+                c.value -= shallow(theirs, mine, depth, -kInfinity, kInfinity) / kScorePerValue;
+            }
         });
     }
     // A plain alpha-beta search of `depth` plies on the evaluation (1/kScoreScale discs), no
@@ -377,8 +304,8 @@ class Endgame {
         //    again with the full one when they prove better than the best so far.
         const std::uint64_t before = nodes_;
         const int originalAlpha = alpha;
-        MoveList list(player, opponent, moves, hashMove);
-        sortByEvaluation(list, player, opponent);
+        MoveList list = listMoves(player, opponent, moves, hashMove);
+        order(list, player, opponent);
         Scored best{kNoScore, kPass};
         while (const Candidate* c = list.next()) {
             const Bitboard p = childPlayer(opponent, *c);
@@ -501,13 +428,17 @@ class Endgame {
         //    for the opponent settles the node without a search.
         const std::uint64_t before = nodes_;
         const int empties = popcount(~(player | opponent));
-        MoveList list(player, opponent, moves, hashMove);
+        MoveList list = listMoves(player, opponent, moves, hashMove);
         if (hashed && empties >= kEtcEmpties) {
-            if (const int cut = list.knownCut(table_, player, opponent, alpha); cut != kNoScore) {
-                return cut;
+            const auto solved = [](const Stored& known) {
+                return known.depth == TranspositionTable::kSolvedDepth ? std::optional(known.upper)
+                                                                       : std::nullopt;
+            };
+            if (const auto cut = transposedCut(list, table_, player, opponent, alpha, solved)) {
+                return *cut;
             }
         }
-        sortByEvaluation(list, player, opponent);
+        order(list, player, opponent);
         // 5. Moves best first until one beats alpha.
         Scored best{kNoScore, kPass};
         while (const Candidate* c = list.next()) {

@@ -12,9 +12,9 @@
 #include <optional>
 #include <utility>
 
-#include "engine/best_first.hpp"
 #include "engine/endgame.hpp"
 #include "engine/eval_state.hpp"
+#include "engine/move_order.hpp"
 #include "engine/probcut.hpp"
 #include "engine/rules.hpp"
 #include "engine/score.hpp"
@@ -33,6 +33,9 @@ namespace orvanta::engine::detail {
 // root: each move of a split point is searched against its alpha (a null window, then the full
 // one when it beats it at a principal-variation node), and a result that settles the node cuts
 // it. Each thread has its own Midgame; they share the table and the work the budget counts.
+template <class Rules>
+class Root;
+
 template <class Rules>
 class Midgame {
     struct SplitPoint;
@@ -69,13 +72,6 @@ class Midgame {
     // A helper thread's life: it searches moves of split points until the crew is finished.
     void serve() { brothers_.serve(); }
 
-    // The budget applies from the moment it is armed (after the first iteration).
-    void arm() {
-        armed_ = true;
-        if (shared_ != nullptr) {
-            shared_->armed = true;
-        }
-    }
     // A selective endgame search: searched to the end of the game, a node cuts by the
     // endgame's models as the mid-game does by its own, down to kSelectiveEndgameFloor empty
     // squares, where the exact solver takes over. Its scores are estimates, not proofs.
@@ -85,37 +81,23 @@ class Midgame {
     // a big win from a wipe-out).
     static constexpr int kSelectiveEndgameMost = 24;
     static constexpr int kSelectiveEndgameScore = 32 * kScoreScale;
-    void selectiveEnd(bool on) { selectiveEnd_ = on; }
-    // The next pvs() call is the root: the table may not cut it short, since it must name a move.
-    void enterRoot() { atRoot_ = true; }
     std::uint64_t nodes() const { return nodes_; }
 
     // The best root move that the iteration under way has proved so far: searched to the
     // iteration's depth, its score above the lower bound of the window, so better than every
     // root move searched before it in that window. The first of them is the table's move, the
-    // last iteration's best. Forgotten when an iteration begins.
+    // last iteration's best.
     struct RootBest {
         int move;
         int score;
         Line pv;
     };
-    void beginIteration() { rootBest_.reset(); }
-    const std::optional<RootBest>& rootBest() const { return rootBest_; }
-    // Whether `stop` (the clock), rather than the node budget, ended the search.
-    bool stoppedByClock() const { return stoppedByClock_; }
 
     // With other threads: the shared work gathers what all of them have done, each adding its
     // own every kPollInterval nodes, and the budget counts it.
     void reportWork() {
         *sharedWork_ += work() - reportedWork_;
         reportedWork_ = work();
-    }
-
-    // The whole game to its end, with its best move, in whole discs, on `threads` threads of
-    // `pool` (none: threads of its own).
-    SolveResult solveRoot(Bitboard player, Bitboard opponent, int threads, ThreadPool* pool) {
-        const int score = solveWithin(player, opponent, -kInfinity, kInfinity, threads, pool);
-        return {score / kScoreScale, lastSolvedMove_, 0};
     }
 
     // The evaluation of a leaf that `state` reads (a finished game scores exactly).
@@ -154,11 +136,12 @@ class Midgame {
         //    with the full one when they prove better than the best so far.
         const std::uint64_t before = nodes_;
         const int originalAlpha = alpha;
-        MoveList list(*this, player, opponent, state, depth, hashMove);
+        MoveList list = listMoves(player, opponent, hashMove);
+        const Valuation valuation{*this, player, opponent, state, depth};
         int best = -kInfinity;
         int bestMove = kPass;
         Line line;
-        while (const Candidate* c = list.next()) {
+        while (const Candidate* c = list.next(valuation)) {
             const Bitboard p = opponent ^ c->flipped;
             const Bitboard o = player ^ c->flipped ^ bit(c->square);
             const EvalState child = state.after(c->square, c->flipped);
@@ -189,7 +172,7 @@ class Midgame {
                     break;
                 }
             }
-            if (!root && shouldSplit(depth, list)) {
+            if (!root && shouldSplit(depth, list, valuation)) {
                 SplitPoint point(brothers_.current(), {player, opponent, state, depth, true}, &list,
                                  alpha, beta, {best, bestMove, pv});
                 brothers_.split(point);
@@ -218,18 +201,21 @@ class Midgame {
         }
         // 3. A child's bound in the table that settles the node; then ProbCut: a shallow search
         //    that ends far outside the window settles it.
-        if (const auto cut = transposedCut(player, opponent, depth, alpha)) {
-            return *cut;
+        MoveList list = listMoves(player, opponent, hashMove);
+        if (depth >= kTransposedCutDepth) {
+            if (const auto cut = knownCut(list, player, opponent, depth, alpha)) {
+                return *cut;
+            }
         }
         if (const auto cut = probCut(player, opponent, state, depth, alpha)) {
             return *cut;
         }
         // 4. Moves best first until one beats alpha.
         const std::uint64_t before = nodes_;
-        MoveList list(*this, player, opponent, state, depth, hashMove);
+        const Valuation valuation{*this, player, opponent, state, depth};
         int best = -kInfinity;
         int bestMove = kPass;
-        while (const Candidate* c = list.next()) {
+        while (const Candidate* c = list.next(valuation)) {
             const int score = -nws(opponent ^ c->flipped, player ^ c->flipped ^ bit(c->square),
                                    state.after(c->square, c->flipped), depth - 1, -alpha - 1);
             if (score > best) {
@@ -239,7 +225,7 @@ class Midgame {
                     break;
                 }
             }
-            if (shouldSplit(depth, list)) {
+            if (shouldSplit(depth, list, valuation)) {
                 SplitPoint point(brothers_.current(), {player, opponent, state, depth, false},
                                  &list, alpha, alpha + 1, {best, bestMove, Line{}});
                 brothers_.split(point);
@@ -254,32 +240,14 @@ class Midgame {
     }
 
   private:
-    // Enhanced transposition cutoff: a child whose score the table bounds below -alpha proves
-    // the node beats alpha without a search. Only deep nodes, where a cut saves more than the
-    // probes cost.
-    static constexpr int kTransposedCutDepth = 6;
-    std::optional<int> transposedCut(Bitboard player, Bitboard opponent, int depth, int alpha) {
-        if (depth < kTransposedCutDepth) {
-            return std::nullopt;
+    // Only the root driver (root.hpp) searches the root and sets the root's state below.
+    friend class Root<Rules>;
+    // The budget applies from the moment it is armed (after the first iteration).
+    void arm() {
+        armed_ = true;
+        if (shared_ != nullptr) {
+            shared_->armed = true;
         }
-        for (Bitboard moves = Rules::moves(player, opponent); moves != 0; moves &= moves - 1) {
-            const int square = firstSquare(moves);
-            const Bitboard flipped = Rules::flips(player, opponent, square);
-            const auto known = table_.probe(opponent ^ flipped, player ^ flipped ^ bit(square));
-            if (!known) {
-                continue;
-            }
-            int upper = known->upper;
-            if (known->depth == TranspositionTable::kSolvedDepth) {
-                upper *= kScoreScale;
-            } else if (known->depth < depth - 1) {
-                continue;
-            }
-            if (-upper > alpha) {
-                return -upper;
-            }
-        }
-        return std::nullopt;
     }
 
     // Multi-ProbCut: the model of the node's stage and depth (or, searched to the end, of its
@@ -313,10 +281,6 @@ class Midgame {
 
     // Nodes deep enough to be worth a table entry.
     static constexpr int kHashDepth = 2;
-    // Ordering: below kSortDepth by square value and the opponent's replies; from there on by
-    // a shallow search of each child, deeper for deeper nodes.
-    static constexpr int kSortDepth = 3;
-    static constexpr int kReplyWeight = 8;
     // The stop predicate is polled once every kPollInterval nodes.
     static constexpr std::uint64_t kPollInterval = 1024;
 
@@ -330,69 +294,54 @@ class Midgame {
         int value;
     };
 
-    // The moves of a node, best first. The table's move, when there is one, comes out first
-    // without the others being valued: it often cuts the node, and then the shallow searches
-    // that order the rest would be wasted.
-    class MoveList {
-      public:
-        MoveList(Midgame& search, Bitboard player, Bitboard opponent, const EvalState& state,
-                 int depth, int hashMove)
-            : search_(search), player_(player), opponent_(opponent), state_(state), depth_(depth) {
-            for (Bitboard moves = Rules::moves(player, opponent); moves != 0; moves &= moves - 1) {
-                Candidate& c = items_[size_++];
-                c.square = firstSquare(moves);
-                c.flipped = Rules::flips(player, opponent, c.square);
-                c.value = 0;
-                if (c.square == hashMove) {
-                    std::swap(c, items_[0]);
-                    hashFirst_ = true;
-                }
-            }
-        }
-        const Candidate* next() {
-            if (hashFirst_ && taken_ == 0) {
-                return &items_[taken_++];
-            }
-            value();
-            return takeBest(items_, size_, taken_);
-        }
-        bool empty() const { return taken_ == size_; }
-        // Values the moves not yet taken, so that other threads may take them (next() then
-        // searches nothing).
-        void value() {
-            if (valued_) {
-                return;
-            }
-            valued_ = true;
-            for (std::size_t i = taken_; i < size_; ++i) {
-                Candidate& c = items_[i];
-                const Bitboard p = opponent_ ^ c.flipped;
-                const Bitboard o = player_ ^ c.flipped ^ bit(c.square);
-                if (depth_ < kSortDepth) {
-                    const Bitboard replies = Rules::moves(p, o);
-                    c.value = kSquareValue[static_cast<std::size_t>(c.square)] -
-                              kReplyWeight * (popcount(replies) + popcount(replies & kCorners));
-                } else {
-                    c.value = -search_.shallow(p, o, state_.after(c.square, c.flipped),
-                                               sortDepth(depth_));
-                }
-            }
-        }
-
-      private:
-        static int sortDepth(int depth) { return depth >= 12 ? 2 : depth >= 6 ? 1 : 0; }
-
-        Midgame& search_;
-        Bitboard player_;
-        Bitboard opponent_;
-        const EvalState& state_;
-        int depth_;
-        std::array<Candidate, kMaxMoves> items_;
-        std::size_t size_ = 0;
-        std::size_t taken_ = 0;
-        bool hashFirst_ = false;
-        bool valued_ = false;
+    // The moves of a node (move_order.hpp): the table's move first, before the others are
+    // valued; they often cut the node alone, and then the shallow searches that order the rest
+    // would be wasted.
+    using MoveList = MovePicker<Candidate>;
+    struct Flips {
+        Bitboard player;
+        Bitboard opponent;
+        void operator()(Candidate& c) const { c.flipped = Rules::flips(player, opponent, c.square); }
     };
+    static MoveList listMoves(Bitboard player, Bitboard opponent, int hashMove) {
+        return MoveList(Rules::moves(player, opponent), hashMove, Flips{player, opponent});
+    }
+    // Values the moves of a node of `depth` plies: below kSortDepth by their cheap value, from
+    // there on by a shallow search of each child, deeper for deeper nodes.
+    static constexpr int kSortDepth = 3;
+    struct Valuation {
+        Midgame& search;
+        Bitboard player;
+        Bitboard opponent;
+        const EvalState& state;
+        int depth;
+        [[gnu::always_inline]] void operator()(Candidate& c) const {
+            const Bitboard p = opponent ^ c.flipped;
+            const Bitboard o = player ^ c.flipped ^ bit(c.square);
+            if (depth < kSortDepth) {
+                c.value = kSquareValue[static_cast<std::size_t>(c.square)] -
+                          kMidgameReplyWeight * replyCount(Rules::moves(p, o));
+            } else {
+                const int plies = depth >= 12 ? 2 : depth >= 6 ? 1 : 0;
+                c.value = -search.shallow(p, o, state.after(c.square, c.flipped), plies);
+            }
+        }
+    };
+
+    // Enhanced transposition cut-off (move_order.hpp) from kTransposedCutDepth plies on, where
+    // a cut saves more than the probes cost; a child's entry counts when solved or searched at
+    // least as deep as the child would be.
+    static constexpr int kTransposedCutDepth = 6;
+    std::optional<int> knownCut(const MoveList& list, Bitboard player, Bitboard opponent,
+                                int depth, int alpha) const {
+        const auto upper = [depth](const Stored& known) -> std::optional<int> {
+            if (known.depth == TranspositionTable::kSolvedDepth) {
+                return known.upper * kScoreScale;
+            }
+            return known.depth < depth - 1 ? std::nullopt : std::optional(known.upper);
+        };
+        return transposedCut(list, table_, player, opponent, alpha, upper);
+    }
 
     // Nodes from this depth on may share their moves with idle threads: below, a move's search
     // costs too little to be worth handing over.
@@ -407,67 +356,34 @@ class Midgame {
         int depth;
         bool principal;  // a principal-variation node (pvs), else null-window (nws)
     };
+    struct MoveResult {
+        int score = 0;
+        bool principal = false;  // `line` is the child's principal variation
+        Line line;
+    };
     struct Best {
         int score;
         int move;
-        Line line;  // at a principal-variation node
+        Line line;  // used at a principal-variation node
+        void take(int square, const MoveResult& result) {
+            score = result.score;
+            move = square;
+            line.set(square, result.principal ? result.line : Line{});
+        }
     };
-    struct SplitPoint : SplitPointBase<SplitPoint> {
-        SplitPoint(SplitPoint* above, const Node& at, MoveList* moves, int a, int b,
-                   const Best& first)
-            : SplitPointBase<SplitPoint>(above),
-              node(at),
-              list(moves),
-              alpha(a),
-              beta(b),
-              best(first) {}
-        Node node;
-        // Guarded by the crew's mutex:
-        MoveList* list;  // the moves not yet taken
-        int alpha;       // raised by every better result at a principal-variation node
-        int beta;
-        Best best;
-
-        struct Task {
-            Candidate move;
-            int alpha;  // the point's when the move was taken
-        };
-        struct Result {
-            int score = 0;
-            bool principal = false;  // `line` is the child's principal variation
-            Line line;
-        };
-        bool next(Task& task) {
-            const Candidate* c = list->next();
-            if (c == nullptr) {
-                return false;
-            }
-            task = {*c, alpha};
-            return true;
-        }
-        void merge(const Task& task, const Result& result) {
-            if (result.score <= best.score) {
-                return;
-            }
-            best.score = result.score;
-            best.move = task.move.square;
-            if (node.principal) {
-                best.line.set(task.move.square, result.principal ? result.line : Line{});
-            }
-            alpha = std::max(alpha, result.score);
-            if (alpha >= beta) {
-                this->cut.store(true, std::memory_order_relaxed);
-            }
-        }
+    struct SplitPoint : MoveSplitPoint<SplitPoint, MoveList, Node, Best, MoveResult> {
+        using MoveSplitPoint<SplitPoint, MoveList, Node, Best, MoveResult>::MoveSplitPoint;
     };
     using Brothers = detail::Brothers<Midgame, SplitPoint>;
     friend Brothers;
 
-    bool shouldSplit(int depth, MoveList& list) {
+    // Whether a node should share the moves left in `list` now; if so they are valued, so that
+    // other threads may take them.
+    bool shouldSplit(int depth, MoveList& list, const Valuation& valuation) {
         if (depth < kSplitDepth || list.empty() || !brothers_.helperIdle()) {
             return false;
         }
-        list.value();
+        list.value(valuation);
         return true;
     }
 

@@ -100,6 +100,74 @@ class MidgameHelpers {
     std::optional<CrewHelpers<typename Midgame<Rules>::SplitPointType>> helpers_;
 };
 
+// The root of one mid-game search, and the only way into it, so that the order cannot be
+// wrong: each iteration forgets the move the last one proved, the table never cuts the root
+// short (it must name a move), and the node budget applies once the first iteration is done.
+template <class Rules>
+class Root {
+  public:
+    Root(Midgame<Rules>& search, const Position& position)
+        : search_(search), position_(position), state_(EvalState::of(position.player(),
+                                                                     position.opponent())) {}
+
+    struct Iteration {
+        int score;
+        Line pv;
+    };
+    // One iteration of `depth` plies with aspiration windows around `guess` (a full window up
+    // to two plies), widened until one holds the score. `selectiveEnd`: a selective search to
+    // the end of the game (Midgame::kSelectiveEndgameFloor).
+    Iteration iterate(int depth, int guess, bool selectiveEnd = false) {
+        constexpr int kAspiration = 2 * kScoreScale;
+        int window = kAspiration;
+        int alpha = depth <= 2 ? -kInfinity : std::max(guess - window, -kInfinity);
+        int beta = depth <= 2 ? kInfinity : std::min(guess + window, kInfinity);
+        search_.rootBest_.reset();
+        search_.selectiveEnd_ = selectiveEnd;
+        Iteration result{0, {}};
+        for (;;) {
+            search_.atRoot_ = true;
+            result.score = search_.pvs(position_.player(), position_.opponent(), state_, depth,
+                                       alpha, beta, result.pv);
+            if (result.score <= alpha && alpha > -kInfinity) {
+                window *= 2;
+                alpha = std::max(result.score - window, -kInfinity);
+            } else if (result.score >= beta && beta < kInfinity) {
+                window *= 2;
+                beta = std::min(result.score + window, kInfinity);
+            } else {
+                break;
+            }
+        }
+        search_.selectiveEnd_ = false;
+        search_.arm();
+        return result;
+    }
+
+    // The whole game to its end, with its best move, in whole discs, on `threads` threads of
+    // `pool` (none: threads of its own).
+    SolveResult solve(int threads, ThreadPool* pool) {
+        search_.rootBest_.reset();
+        const int score = search_.solveWithin(position_.player(), position_.opponent(),
+                                              -kInfinity, kInfinity, threads, pool);
+        return {score / kScoreScale, search_.lastSolvedMove_, 0};
+    }
+
+    // After a search given up: the best move that the iteration under way had proved, when the
+    // clock (rather than the node budget) stopped it.
+    std::optional<typename Midgame<Rules>::RootBest> stoppedBest() const {
+        if (!search_.stoppedByClock_) {
+            return std::nullopt;
+        }
+        return search_.rootBest_;
+    }
+
+  private:
+    Midgame<Rules>& search_;
+    const Position& position_;
+    const EvalState state_;
+};
+
 // Search::run for a position where the mover has a move, on `threads` threads of `pool` (the
 // calling thread and threads - 1 of its workers).
 template <class Rules>
@@ -114,13 +182,12 @@ SearchResult searchRoot(const Position& position, const SearchLimits& limits,
         shared.emplace(limits.nodes);
     }
     Midgame<Rules> search(table, weights, cuts, limits, shared ? &*shared : nullptr);
-    const EvalState state = EvalState::of(position.player(), position.opponent());
+    Root<Rules> root(search, position);
     // Iterative deepening with aspiration windows around the last score; the first iteration
     // always finishes, so there is always a move. Close enough to the end, the solver takes
     // over as one last iteration of the whole remaining depth, after mid-game iterations to half
     // of it: they leave the solver good first moves in the table, and a sound move should the
     // budget run out before the end is solved.
-    constexpr int kAspiration = 2 * kScoreScale;
     const bool exact = empties <= limits.exactEmpties;
     const int lastDepth = exact ? empties : std::clamp(limits.depth, 1, empties);
     const int warmUp = std::clamp(empties / 2, 2, std::max(2, limits.depth));
@@ -130,29 +197,10 @@ SearchResult searchRoot(const Position& position, const SearchLimits& limits,
     }
     int underWay = 0;  // the depth of the mid-game iteration under way
     try {
-        // One iteration of `depth` plies with aspiration windows around the last score.
-        const auto iterate = [&](int depth) {
-            int window = kAspiration;
-            int alpha = depth <= 2 ? -kInfinity : std::max(result.score - window, -kInfinity);
-            int beta = depth <= 2 ? kInfinity : std::min(result.score + window, kInfinity);
-            Line pv;
-            int score = 0;
-            search.beginIteration();
+        // One iteration of `depth` plies; its result becomes the search's.
+        const auto iterate = [&](int depth, bool selectiveEnd) {
             underWay = depth;
-            for (;;) {
-                search.enterRoot();
-                score = search.pvs(position.player(), position.opponent(), state, depth, alpha,
-                                   beta, pv);
-                if (score <= alpha && alpha > -kInfinity) {
-                    window *= 2;
-                    alpha = std::max(score - window, -kInfinity);
-                } else if (score >= beta && beta < kInfinity) {
-                    window *= 2;
-                    beta = std::min(score + window, kInfinity);
-                } else {
-                    break;
-                }
-            }
+            const auto [score, pv] = root.iterate(depth, result.score, selectiveEnd);
             result.move = pv.size > 0 ? pv.moves[0] : firstSquare(position.moves());
             result.score = score;
             result.depth = depth;
@@ -161,7 +209,6 @@ SearchResult searchRoot(const Position& position, const SearchLimits& limits,
             if (result.pv.empty()) {
                 result.pv = {result.move};
             }
-            search.arm();
             if (limits.onIteration) {
                 result.nodes = search.nodes();
                 limits.onIteration(result);
@@ -180,21 +227,17 @@ SearchResult searchRoot(const Position& position, const SearchLimits& limits,
             if (depth >= empties && selectiveEnd &&
                 std::abs(result.score) < Midgame<Rules>::kSelectiveEndgameScore) {
                 selectiveEnd = false;
-                search.selectiveEnd(true);
-                iterate(empties);
-                search.selectiveEnd(false);
+                iterate(empties, true);
                 if (limits.softStop && limits.softStop()) {
                     break;
                 }
             }
             if (depth >= empties) {
-                search.beginIteration();
                 // The solver shares its moves by itself.
                 if (helpers) {
                     helpers->stop();
                 }
-                const SolveResult solved =
-                    search.solveRoot(position.player(), position.opponent(), threads, pool);
+                const SolveResult solved = root.solve(threads, pool);
                 result = {solved.move, solved.score * kScoreScale,
                           empties,     true,
                           0,           extendedLine<Rules>(position, Line{}, table, empties)};
@@ -207,7 +250,7 @@ SearchResult searchRoot(const Position& position, const SearchLimits& limits,
                 }
                 break;
             }
-            iterate(depth);
+            iterate(depth, false);
             if (limits.softStop && limits.softStop()) {
                 break;
             }
@@ -216,7 +259,7 @@ SearchResult searchRoot(const Position& position, const SearchLimits& limits,
         // The last finished iteration stands, unless the clock stopped one whose root had
         // already proved a move: searched deeper, that move is the better choice. The node
         // budget keeps the finished iteration, as the levels were measured with.
-        if (const auto& best = search.rootBest(); best && search.stoppedByClock()) {
+        if (const auto best = root.stoppedBest()) {
             result.move = best->move;
             result.score = best->score;
             result.pv = extendedLine<Rules>(position, best->pv, table, underWay);

@@ -11,6 +11,7 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -89,6 +90,47 @@ struct SplitPointBase {
     int workers = 0;   // guarded: threads other than the owner searching one of its moves
     bool open = true;  // guarded: it may still hand out moves
     std::atomic<bool> cut{false};
+};
+
+// The split point of a node whose moves come from a move list (move_order.hpp), as both
+// searches have: a thread takes the next move with the point's alpha of the moment; a better
+// result becomes the point's best (`Best::take(move, result)`) and raises alpha, and one that
+// reaches beta cuts the point. `Node` is what searching a move needs; `Result` has a `score`.
+template <class Point, class List, class Node, class Best, class MoveResult>
+struct MoveSplitPoint : SplitPointBase<Point> {
+    MoveSplitPoint(Point* above, const Node& at, List* moves, int a, int b, const Best& first)
+        : SplitPointBase<Point>(above), node(at), list(moves), alpha(a), beta(b), best(first) {}
+    const Node node;
+    // Guarded by the crew's mutex:
+    List* list;  // the moves not yet taken
+    int alpha;   // raised by every better result
+    int beta;
+    Best best;
+
+    using Candidate = std::remove_cvref_t<decltype(*std::declval<List&>().next())>;
+    struct Task {
+        Candidate move;
+        int alpha;  // the point's when the move was taken
+    };
+    using Result = MoveResult;
+    bool next(Task& task) {
+        const Candidate* c = list->next();
+        if (c == nullptr) {
+            return false;
+        }
+        task = {*c, alpha};
+        return true;
+    }
+    void merge(const Task& task, const Result& result) {
+        if (result.score <= best.score) {
+            return;
+        }
+        best.take(task.move.square, result);
+        alpha = std::max(alpha, result.score);
+        if (alpha >= beta) {
+            this->cut.store(true, std::memory_order_relaxed);
+        }
+    }
 };
 
 // What the threads of one search share.
