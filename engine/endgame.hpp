@@ -203,7 +203,7 @@ class Endgame {
         const Bitboard empty = ~(player | opponent);
         const int empties = popcount(empty);
         const Bitboard odd = oddQuadrants(empty);
-        const int depth = empties < kEvalOrderEmpties     ? -1
+        const int depth = empties < kEvalOrderEmpties      ? -1
                           : empties >= kTwoPlyOrderEmpties ? 2
                           : empties >= kOnePlyOrderEmpties ? 1
                                                            : 0;

@@ -301,7 +301,9 @@ class Midgame {
     struct Flips {
         Bitboard player;
         Bitboard opponent;
-        void operator()(Candidate& c) const { c.flipped = Rules::flips(player, opponent, c.square); }
+        void operator()(Candidate& c) const {
+            c.flipped = Rules::flips(player, opponent, c.square);
+        }
     };
     static MoveList listMoves(Bitboard player, Bitboard opponent, int hashMove) {
         return MoveList(Rules::moves(player, opponent), hashMove, Flips{player, opponent});
@@ -332,8 +334,8 @@ class Midgame {
     // a cut saves more than the probes cost; a child's entry counts when solved or searched at
     // least as deep as the child would be.
     static constexpr int kTransposedCutDepth = 6;
-    std::optional<int> knownCut(const MoveList& list, Bitboard player, Bitboard opponent,
-                                int depth, int alpha) const {
+    std::optional<int> knownCut(const MoveList& list, Bitboard player, Bitboard opponent, int depth,
+                                int alpha) const {
         const auto upper = [depth](const Stored& known) -> std::optional<int> {
             if (known.depth == TranspositionTable::kSolvedDepth) {
                 return known.upper * kScoreScale;

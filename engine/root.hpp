@@ -107,8 +107,9 @@ template <class Rules>
 class Root {
   public:
     Root(Midgame<Rules>& search, const Position& position)
-        : search_(search), position_(position), state_(EvalState::of(position.player(),
-                                                                     position.opponent())) {}
+        : search_(search),
+          position_(position),
+          state_(EvalState::of(position.player(), position.opponent())) {}
 
     struct Iteration {
         int score;
@@ -148,8 +149,8 @@ class Root {
     // `pool` (none: threads of its own).
     SolveResult solve(int threads, ThreadPool* pool) {
         search_.rootBest_.reset();
-        const int score = search_.solveWithin(position_.player(), position_.opponent(),
-                                              -kInfinity, kInfinity, threads, pool);
+        const int score = search_.solveWithin(position_.player(), position_.opponent(), -kInfinity,
+                                              kInfinity, threads, pool);
         return {score / kScoreScale, search_.lastSolvedMove_, 0};
     }
 

@@ -52,13 +52,25 @@ TEST(MovePicker, TakesTheTablesMoveFirstThenTheBestByValue) {
         std::map<int, int> values;
         std::vector<int> order;
     } cases[] = {
-        {"no table move: best first", squares({3, 10, 20}), kPass, {{3, 1}, {10, 7}, {20, 4}},
+        {"no table move: best first",
+         squares({3, 10, 20}),
+         kPass,
+         {{3, 1}, {10, 7}, {20, 4}},
          {10, 20, 3}},
-        {"the table's move first, though valued worst", squares({3, 10, 20}), 20,
-         {{3, 1}, {10, 7}, {20, -50}}, {20, 10, 3}},
-        {"a table move that is not legal here is ignored", squares({3, 10}), 11,
-         {{3, 1}, {10, 7}}, {10, 3}},
-        {"equal values: the first listed", squares({5, 6, 7}), kPass, {{5, 2}, {6, 2}, {7, 2}},
+        {"the table's move first, though valued worst",
+         squares({3, 10, 20}),
+         20,
+         {{3, 1}, {10, 7}, {20, -50}},
+         {20, 10, 3}},
+        {"a table move that is not legal here is ignored",
+         squares({3, 10}),
+         11,
+         {{3, 1}, {10, 7}},
+         {10, 3}},
+        {"equal values: the first listed",
+         squares({5, 6, 7}),
+         kPass,
+         {{5, 2}, {6, 2}, {7, 2}},
          {5, 6, 7}},
         {"negative values", squares({0, 63}), kPass, {{0, -9}, {63, -3}}, {63, 0}},
         {"one move", squares({42}), 42, {{42, 0}}, {42}},
@@ -146,8 +158,7 @@ TEST(TransposedCut, AChildBoundedBelowMinusAlphaSettlesTheNode) {
                 table.store(p, o, entry->second, 1);
             }
         }
-        EXPECT_EQ(transposedCut(picker, table, kPlayer, kOpponent, c.alpha, read), c.cut)
-            << c.what;
+        EXPECT_EQ(transposedCut(picker, table, kPlayer, kOpponent, c.alpha, read), c.cut) << c.what;
     }
 }
 
