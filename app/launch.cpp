@@ -73,7 +73,7 @@ int run(const Options& options) {
     game->setCoach(options.coach);
     game->setReviewLevel(options.reviewLevel);
     game->setWalkReviews(options.walk.value_or(console().host().outputIsTerminal()));
-    game->setThreads(options.threads);
+    game->setThreads(options.threads.value_or(1), options.threads.value_or(kDefaultReviewThreads));
     game->setBook(options.book);
     const std::size_t hashBytes = tableBytes(options.hashMiB);
     if (options.coach) {
@@ -116,18 +116,18 @@ int launch(const std::vector<std::string>& arguments) {
             return runPerft(options.perft);
         }
         if (!options.solve.empty()) {
-            return runSolve(options.solve, options.hashMiB, options.threads);
+            return runSolve(options.solve, options.hashMiB, options.threads.value_or(1));
         }
         if (!options.review.empty()) {
             return runReview(options);
         }
         if (options.gtp) {
             platform::fixSeeds(options.seed);
-            return runGtp(options.level.value_or(kMaxLevel), options.hashMiB, options.threads,
-                          options.book);
+            return runGtp(options.level.value_or(kMaxLevel), options.hashMiB,
+                          options.threads.value_or(1), options.book);
         }
         if (options.nboard) {
-            return runNboard(options.hashMiB, options.threads, options.book);
+            return runNboard(options.hashMiB, options.threads.value_or(1), options.book);
         }
         return run(options);
     } catch (const platform::OutputFailed& error) {

@@ -49,9 +49,10 @@ struct Options {
     int reviewGame = 0;
     // The size of the engine's transposition table in MiB.
     int hashMiB = kDefaultHashMiB;
-    // The threads the engine searches on; with more than one its moves and node counts may
-    // differ from run to run.
-    int threads = 1;
+    // The threads the engine searches on (one unless told); with more than one its moves and
+    // node counts may differ from run to run. A review shares its positions among them (two
+    // unless told), with the same result however many.
+    std::optional<int> threads;
     // Player mode: the choice of colour and level before a game against the computer, marks of
     // the legal moves, hint, undo and help at the move prompt, a review after every game.
     bool coach = false;

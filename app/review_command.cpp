@@ -84,7 +84,9 @@ int runReview(const Options& options) {
         if (!reviewed[0] && !reviewed[1]) {
             reviewed = {true, true};
         }
-        const Review review = showReview(game.start, game.moves, reviewed, level, hashBytes);
+        const Review review =
+            showReview(game.start, game.moves, reviewed, level, hashBytes, nullptr, {},
+                       options.threads.value_or(kDefaultReviewThreads));
         if (options.boards) {
             showReviewBoards(review);
         } else if (options.walk.value_or(console().host().outputIsTerminal())) {

@@ -49,8 +49,9 @@ void Game::setLevel(int level, std::size_t hashBytes) {
     hashBytes_ = hashBytes;
 }
 
-void Game::setThreads(int threads) {
+void Game::setThreads(int threads, int reviewThreads) {
     threads_ = threads;
+    reviewThreads_ = reviewThreads;
     if (search_) {
         search_->setThreads(threads);
     }
@@ -207,8 +208,9 @@ void Game::finish() {
         for (const RecordedMove& m : moves_) {
             handedOver.push_back(m.handedOver);
         }
-        const Review review = showReview(engine::Position(), engineMoves(), humans_, reviewLevel_,
-                                         hashBytes_, &background_->cache(), handedOver);
+        const Review review =
+            showReview(engine::Position(), engineMoves(), humans_, reviewLevel_, hashBytes_,
+                       &background_->cache(), handedOver, reviewThreads_);
         if (walkReviews_) {
             walkReview(review);
         }
@@ -223,7 +225,9 @@ std::vector<MoveScore> Game::analysis(const engine::Position& position) {
         }
     }
     engine::Search search(reviewTableBytes(hashBytes_));
-    std::vector<MoveScore> scores = reviewPosition(search, job, reviewLimits(reviewLevel_));
+    search.setThreads(threads_);
+    std::vector<MoveScore> scores =
+        reviewPosition(search, job, reviewLimits(reviewLevel_, threads_));
     if (background_) {
         background_->keep(job, scores);
     }

@@ -43,8 +43,9 @@ class Game {
     void setLevel(int level, std::size_t hashBytes);
     void setLevel(int level) { setLevel(level, hashBytes_); }
     int level() const { return level_; }
-    // The threads the engine searches on (see engine::Search::setThreads).
-    void setThreads(int threads);
+    // The threads the engine searches on (see engine::Search::setThreads), the hint's search
+    // too, and the threads that share the review's positions after a game (reviewGame).
+    void setThreads(int threads, int reviewThreads = kDefaultReviewThreads);
     // Player mode for the games to come: the human seats mark legal moves and know hint, undo
     // and help; "undo" takes moves back; a finished game is reviewed.
     void setCoach(bool on);
@@ -92,6 +93,7 @@ class Game {
     int level_ = 0;
     std::size_t hashBytes_ = 0;
     int threads_ = 1;
+    int reviewThreads_ = kDefaultReviewThreads;
     bool coach_ = false;
     int reviewLevel_ = kDefaultReviewLevel;
     bool walkReviews_ = false;

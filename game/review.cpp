@@ -19,8 +19,6 @@ using platform::tr;
 
 namespace {
 
-// The review shares its positions among this many threads.
-constexpr std::size_t kReviewThreads = 2;
 // The chart has this many rows above its zero line and as many below.
 constexpr int kChartHalfRows = 5;
 // Discs per row of the chart: the smallest that shows the largest score of the game (clipped to
@@ -105,11 +103,13 @@ int wholeDiscs(int score) {
 }
 
 std::size_t reviewTableBytes(std::size_t hashBytes) {
-    return hashBytes / kReviewThreads;
+    // The same size however many threads share the review, so that its result does not change
+    // with them.
+    return hashBytes / kDefaultReviewThreads;
 }
 
-engine::SearchLimits reviewLimits(int level) {
-    engine::SearchLimits limits = levelLimits(level);
+engine::SearchLimits reviewLimits(int level, int threads) {
+    engine::SearchLimits limits = levelLimits(level, threads);
     if (level >= kDeepReviewLevel) {
         limits.exactEmpties = std::max(limits.exactEmpties, kReviewExactEmpties);
     }
@@ -174,7 +174,7 @@ void analyseBackwards(engine::Search& search, const engine::Position& start,
 
 Review reviewGame(const engine::Position& start, const std::vector<int>& moves,
                   std::array<bool, 2> reviewed, int level, std::size_t hashBytes,
-                  const ReviewCache* cache, const std::vector<bool>& handedOver) {
+                  const ReviewCache* cache, const std::vector<bool>& handedOver, int threads) {
     std::vector<ReviewJob> jobs;
     std::vector<bool> jobHandedOver;
     engine::Position position = start;
@@ -205,7 +205,8 @@ Review reviewGame(const engine::Position& start, const std::vector<int>& moves,
         }
     }
     std::atomic<std::size_t> next{0};
-    std::array<std::exception_ptr, kReviewThreads> failures;
+    const auto workers = static_cast<std::size_t>(std::max(threads, 1));
+    std::vector<std::exception_ptr> failures(workers);
     const engine::SearchLimits limits = reviewLimits(level);
     const auto work = [&](std::size_t worker) {
         try {
@@ -220,7 +221,7 @@ Review reviewGame(const engine::Position& start, const std::vector<int>& moves,
         }
     };
     std::vector<std::thread> helpers;
-    for (std::size_t worker = 1; worker < kReviewThreads; ++worker) {
+    for (std::size_t worker = 1; worker < workers; ++worker) {
         try {
             helpers.emplace_back(work, worker);
         } catch (const std::system_error&) {
@@ -316,10 +317,11 @@ std::vector<std::string> reviewLines(const Review& review) {
 
 Review showReview(const engine::Position& start, const std::vector<int>& moves,
                   std::array<bool, 2> reviewed, int level, std::size_t hashBytes,
-                  const ReviewCache* cache, const std::vector<bool>& handedOver) {
+                  const ReviewCache* cache, const std::vector<bool>& handedOver, int threads) {
     using platform::console;
     console().line(tr("　─対局の振り返り─"));
-    Review review = reviewGame(start, moves, reviewed, level, hashBytes, cache, handedOver);
+    Review review =
+        reviewGame(start, moves, reviewed, level, hashBytes, cache, handedOver, threads);
     for (const std::string& line : reviewLines(review)) {
         console().line(line);
     }

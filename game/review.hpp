@@ -24,9 +24,12 @@ inline constexpr int kDefaultReviewLevel = 9;
 // exact answer is affordable.
 inline constexpr int kDeepReviewLevel = 9;
 inline constexpr int kReviewExactEmpties = 22;
+// The threads that share a review's positions unless told (--threads).
+inline constexpr int kDefaultReviewThreads = 2;
 
-// The search limits of a review at `level`.
-engine::SearchLimits reviewLimits(int level);
+// The search limits of a review at `level`, for a search on `threads` threads (a node budget
+// counts every thread's nodes).
+engine::SearchLimits reviewLimits(int level, int threads = 1);
 // The table of each search of a review that may use `hashBytes` in all. A position's review
 // depends on its table's size (under a node budget, what the table keeps changes the search), so
 // every search of a review uses this size: the review of a game, its background and the hint.
@@ -96,14 +99,15 @@ struct Review {
 // Reviews a game: `moves` are the squares and passes (engine::kPass) played from `start`, each
 // legal in turn. Every position where a reviewed colour moves gets all its moves scored at
 // `level` (exact where the level solves); after the other colour's moves only the move played is
-// scored, for the chart. Two threads share the positions, each with its own search and a table
-// of reviewTableBytes(hashBytes), cleared before each position: the result is the same whatever
-// the timing.
+// scored, for the chart. `threads` threads share the positions, each with its own search on one
+// thread and a table of reviewTableBytes(hashBytes), cleared before each position: the result
+// is the same whatever the timing and the number of threads.
 // Positions found in `cache` are taken from it. The moves i for which `handedOver[i]` is true
 // (when it has an entry i) were the computer's, chosen for the player.
 Review reviewGame(const engine::Position& start, const std::vector<int>& moves,
                   std::array<bool, 2> reviewed, int level, std::size_t hashBytes,
-                  const ReviewCache* cache = nullptr, const std::vector<bool>& handedOver = {});
+                  const ReviewCache* cache = nullptr, const std::vector<bool>& handedOver = {},
+                  int threads = kDefaultReviewThreads);
 
 // The review as the screen shows it, in UTF-8, one string a line: the moves that lost at least
 // one disc against the best (the three worst marked), or a line saying there were none; the
@@ -120,6 +124,7 @@ int wholeDiscs(int score);
 // Returns the review shown.
 Review showReview(const engine::Position& start, const std::vector<int>& moves,
                   std::array<bool, 2> reviewed, int level, std::size_t hashBytes,
-                  const ReviewCache* cache = nullptr, const std::vector<bool>& handedOver = {});
+                  const ReviewCache* cache = nullptr, const std::vector<bool>& handedOver = {},
+                  int threads = kDefaultReviewThreads);
 
 }  // namespace orvanta

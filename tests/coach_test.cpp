@@ -176,7 +176,7 @@ std::string describe(const std::variant<Options, UsageError>& parsed) {
     const Options& o = std::get<Options>(parsed);
     return "level=" + (o.level ? std::to_string(*o.level) : "-") + (o.coach ? " coach" : "") +
            (o.seat ? " seat=" + std::to_string(static_cast<int>(*o.seat)) : "") +
-           (o.gtp ? " gtp" : "") + (o.threads != 1 ? " threads=" + std::to_string(o.threads) : "") +
+           (o.gtp ? " gtp" : "") + (o.threads ? " threads=" + std::to_string(*o.threads) : "") +
            (o.book ? "" : " book=off") +
            (o.colouring == Colouring::kAlways  ? " colour=always"
             : o.colouring == Colouring::kNever ? " colour=never"

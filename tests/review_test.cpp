@@ -170,9 +170,13 @@ TEST(Review, NamesTheMovesPlayedBadlyOnPurposeAndTheirExactLosses) {
     EXPECT_GE(named, 8);  // most of the bad moves lose something
     EXPECT_GT(exactLoss, 20);
 
-    // The same review again, whatever the timing of its threads.
-    const Review again = reviewGame({}, moves, {true, true}, kLevel, 2 * kMiB);
-    EXPECT_EQ(reviewLines(again), lines);
+    // The same review again, whatever the timing and the number of the threads that share it
+    // (--threads).
+    for (const int threads : {2, 1, 3}) {
+        const Review again =
+            reviewGame({}, moves, {true, true}, kLevel, 2 * kMiB, nullptr, {}, threads);
+        EXPECT_EQ(reviewLines(again), lines) << threads << " threads";
+    }
 }
 
 // Only the reviewed colour's moves are listed; the chart still follows every move.
