@@ -1,5 +1,6 @@
 #include "engine/threads.hpp"
 
+#include <mutex>
 #include <system_error>
 
 namespace orvanta::engine {
@@ -60,6 +61,35 @@ void ThreadPool::serve() {
         lock.lock();
         --running_;
         changed_.notify_all();
+    }
+}
+
+void shareWork(int threads, int count, const std::function<void(int, int)>& work) {
+    std::atomic<int> next{0};
+    std::atomic<int> workers{0};
+    std::mutex failed;
+    std::exception_ptr failure;  // guarded by `failed`
+    const auto share = [&] {
+        const int worker = workers++;
+        try {
+            for (int item; (item = next++) < count;) {
+                work(item, worker);
+            }
+        } catch (...) {
+            const std::lock_guard lock(failed);
+            if (!failure) {
+                failure = std::current_exception();
+            }
+            next = count;
+        }
+    };
+    {
+        ThreadPool pool(std::max(threads, 1) - 1);
+        const ThreadPool::Batch helpers = pool.run(share, pool.workers());
+        share();
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
     }
 }
 

@@ -63,6 +63,13 @@ class ThreadPool {
     std::vector<std::jthread> threads_;  // last: joined before the rest goes
 };
 
+// Calls `work(item, worker)` once for every item from 0 to count - 1, the items shared among
+// `threads` threads as each asks for the next: the calling thread and threads - 1 workers of a
+// pool started for the call (fewer if the system refuses them), each numbered from 0 below
+// `threads`. Returns once every call has; the first exception a call throws is thrown here
+// then, the items no thread had taken left undone.
+void shareWork(int threads, int count, const std::function<void(int item, int worker)>& work);
+
 namespace detail {
 
 // Young Brothers Wait. A node searches its first move alone; then, if a thread is idle, its

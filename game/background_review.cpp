@@ -1,7 +1,5 @@
 #include "game/background_review.hpp"
 
-#include <system_error>
-
 namespace orvanta {
 
 BackgroundReview::BackgroundReview(int level, std::size_t hashBytes)
@@ -11,18 +9,12 @@ BackgroundReview::BackgroundReview(int level, std::size_t hashBytes)
           return limits;
       }()),
       hashBytes_(hashBytes) {
-    try {
-        thread_ = std::thread([this] { work(); });
-    } catch (const std::system_error&) {
-        // No thread to be had: the review of the game does all the work when it ends.
-    }
+    work_.emplace(pool_.run([this] { work(); }, 1));
 }
 
 BackgroundReview::~BackgroundReview() {
     stop();
-    if (thread_.joinable()) {
-        thread_.join();
-    }
+    work_.reset();
 }
 
 void BackgroundReview::add(const ReviewJob& job) {

@@ -6,8 +6,9 @@
 #include <cstddef>
 #include <deque>
 #include <mutex>
-#include <thread>
+#include <optional>
 
+#include "engine/threads.hpp"
 #include "game/review.hpp"
 
 namespace orvanta {
@@ -46,7 +47,10 @@ class BackgroundReview {
     std::deque<ReviewJob> jobs_;  // guarded by mutex_
     bool stopping_ = false;       // guarded by mutex_
     std::atomic<bool> abandon_{false};
-    std::thread thread_;  // last: started once everything above is ready
+    // Last: started once everything above is ready. No worker (the system gave none): the review
+    // of the game does all the work when it ends.
+    engine::ThreadPool pool_{1};
+    std::optional<engine::ThreadPool::Batch> work_;
 };
 
 }  // namespace orvanta

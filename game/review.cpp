@@ -2,13 +2,11 @@
 #include "platform/language.hpp"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
-#include <system_error>
-#include <thread>
+#include <memory>
 
+#include "engine/threads.hpp"
 #include "platform/console.hpp"
 #include "players/levels.hpp"
 
@@ -204,39 +202,18 @@ Review reviewGame(const engine::Position& start, const std::vector<int>& moves,
             missing.push_back(j);
         }
     }
-    std::atomic<std::size_t> next{0};
-    const auto workers = static_cast<std::size_t>(std::max(threads, 1));
-    std::vector<std::exception_ptr> failures(workers);
+    // Each thread with its own search, made when it takes its first position.
     const engine::SearchLimits limits = reviewLimits(level);
-    const auto work = [&](std::size_t worker) {
-        try {
-            engine::Search search(reviewTableBytes(hashBytes));
-            for (std::size_t m; (m = next++) < missing.size();) {
-                const std::size_t j = missing[m];
-                results[j] = resultOf(jobs[j], reviewPosition(search, jobs[j], limits));
-            }
-        } catch (...) {
-            failures[worker] = std::current_exception();
-            next = missing.size();
+    std::vector<std::unique_ptr<engine::Search>> searches(
+        static_cast<std::size_t>(std::max(threads, 1)));
+    engine::shareWork(threads, static_cast<int>(missing.size()), [&](int m, int worker) {
+        auto& search = searches[static_cast<std::size_t>(worker)];
+        if (!search) {
+            search = std::make_unique<engine::Search>(reviewTableBytes(hashBytes));
         }
-    };
-    std::vector<std::thread> helpers;
-    for (std::size_t worker = 1; worker < workers; ++worker) {
-        try {
-            helpers.emplace_back(work, worker);
-        } catch (const std::system_error&) {
-            break;  // no more threads to be had: the workers started take every position
-        }
-    }
-    work(0);
-    for (std::thread& helper : helpers) {
-        helper.join();
-    }
-    for (const std::exception_ptr& failure : failures) {
-        if (failure) {
-            std::rethrow_exception(failure);
-        }
-    }
+        const std::size_t j = missing[static_cast<std::size_t>(m)];
+        results[j] = resultOf(jobs[j], reviewPosition(*search, jobs[j], limits));
+    });
 
     Review review;
     review.reviewed = reviewed;

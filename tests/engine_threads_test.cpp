@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <set>
 #include <stdexcept>
@@ -61,6 +62,56 @@ TEST(EngineThreads, ThePoolServesBatchAfterBatch) {
     budget.pool = &pool;
     EXPECT_EQ(solve(positions.at(0).position, kMinScore, kMaxScore, table, budget).score,
               positions.at(0).moves.front().score);
+}
+
+// Shared work (the reviews, the trainer): every item once, on workers numbered below the threads
+// asked for; a failing item is thrown to the caller, and only once no thread is still inside an
+// item (the slow items keep the others busy when it fails).
+TEST(EngineThreads, SharedWorkDoesEveryItemOnceAndReportsAFailure) {
+    const struct {
+        int threads;
+        int count;
+        int failing;  // -1: none
+    } cases[] = {{1, 10, -1}, {2, 100, -1}, {3, 7, -1}, {4, 0, -1},
+                 {2, 1, -1},  {1, 10, 4},   {3, 12, 0}, {2, 12, 11}};
+    for (const auto& c : cases) {
+        std::mutex mutex;
+        std::vector<int> done(static_cast<std::size_t>(c.count), 0);
+        std::set<int> workers;
+        std::atomic<int> inside{0};
+        const auto share = [&] {
+            shareWork(c.threads, c.count, [&](int item, int worker) {
+                ++inside;
+                {
+                    const std::lock_guard lock(mutex);
+                    ++done[static_cast<std::size_t>(item)];
+                    workers.insert(worker);
+                }
+                if (item == c.failing) {
+                    --inside;
+                    throw std::runtime_error("item failed");
+                }
+                if (c.failing >= 0) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                }
+                --inside;
+            });
+        };
+        const std::string what =
+            std::to_string(c.threads) + " threads, " + std::to_string(c.count) + " items";
+        if (c.failing < 0) {
+            share();
+            EXPECT_TRUE(std::all_of(done.begin(), done.end(), [](int n) { return n == 1; }))
+                << what;
+        } else {
+            EXPECT_THROW(share(), std::runtime_error) << what;
+            EXPECT_TRUE(std::all_of(done.begin(), done.end(), [](int n) { return n <= 1; }))
+                << what;
+        }
+        EXPECT_EQ(inside, 0) << what;
+        EXPECT_TRUE(workers.empty() || (*workers.begin() >= 0 && *workers.rbegin() < c.threads))
+            << what;
+    }
 }
 
 // FFO positions 1 to 7 (14 empties) on several threads, each from an empty table and then again

@@ -1,11 +1,10 @@
 #include "train/fit.hpp"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <thread>
 
 #include "engine/rules.hpp"
+#include "engine/threads.hpp"
 
 namespace orvanta::train {
 
@@ -148,19 +147,10 @@ Fit fit(const std::vector<Encoded>& samples, const FitOptions& options) {
         }
     }
     std::array<StageFit, kStages> stages;
-    std::atomic<int> nextStage{0};
-    std::vector<std::thread> workers;
-    for (int t = 0; t < std::max(1, options.threads); ++t) {
-        workers.emplace_back([&] {
-            for (int s = nextStage++; s < kStages; s = nextStage++) {
-                const auto i = static_cast<std::size_t>(s);
-                stages[i] = fitStage(rows[i], s, options);
-            }
-        });
-    }
-    for (std::thread& w : workers) {
-        w.join();
-    }
+    engine::shareWork(options.threads, kStages, [&](int s, int) {
+        const auto i = static_cast<std::size_t>(s);
+        stages[i] = fitStage(rows[i], s, options);
+    });
     Fit result;
     result.weights.resize(kWeights);
     for (std::size_t s = 0; s < kStages; ++s) {

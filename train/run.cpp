@@ -1,19 +1,17 @@
 #include "train/run.hpp"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <variant>
 #include <vector>
 
 #include "engine/eval.hpp"
+#include "engine/threads.hpp"
 #include "train/checkpoint.hpp"
 #include "train/fit.hpp"
 #include "train/selfplay.hpp"
@@ -103,21 +101,11 @@ BlockGames playBlock(const RoundWork& work, int block,
     const int first = block * work.blockGames;
     const int count = std::min(work.blockGames, work.round.games - first);
     BlockGames games(static_cast<std::size_t>(count));
-    std::vector<GameStats> stats(static_cast<std::size_t>(threads));
-    std::atomic<int> next{0};
-    std::vector<std::thread> workers;
-    workers.reserve(static_cast<std::size_t>(threads));
-    for (int t = 0; t < threads; ++t) {
-        workers.emplace_back([&, t] {
-            for (int g = next++; g < count; g = next++) {
-                games[static_cast<std::size_t>(g)] =
-                    playGame(work.round, first + g, weights, stats[static_cast<std::size_t>(t)]);
-            }
-        });
-    }
-    for (std::thread& w : workers) {
-        w.join();
-    }
+    std::vector<GameStats> stats(static_cast<std::size_t>(std::max(threads, 1)));
+    engine::shareWork(threads, count, [&](int g, int worker) {
+        games[static_cast<std::size_t>(g)] =
+            playGame(work.round, first + g, weights, stats[static_cast<std::size_t>(worker)]);
+    });
     for (const GameStats& s : stats) {
         total.searchNodes += s.searchNodes;
         total.solveNodes += s.solveNodes;
@@ -257,19 +245,9 @@ CutBlock playPositionBlock(const PositionWork& work, int block, const engine::Ev
     const int first = block * work.blockGames;
     const int count = std::min(work.blockGames, work.round.games - first);
     CutBlock games(static_cast<std::size_t>(count));
-    std::atomic<int> next{0};
-    std::vector<std::thread> workers;
-    workers.reserve(static_cast<std::size_t>(threads));
-    for (int t = 0; t < threads; ++t) {
-        workers.emplace_back([&] {
-            for (int g = next++; g < count; g = next++) {
-                games[static_cast<std::size_t>(g)] = playCutGame(work.round, first + g, weights);
-            }
-        });
-    }
-    for (std::thread& w : workers) {
-        w.join();
-    }
+    engine::shareWork(threads, count, [&](int g, int) {
+        games[static_cast<std::size_t>(g)] = playCutGame(work.round, first + g, weights);
+    });
     return games;
 }
 
